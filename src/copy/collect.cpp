@@ -1,0 +1,88 @@
+// The folder walk.
+//
+// Each folder is listed once: its files are appended as they come, its
+// subfolders are remembered and walked after the last entry, in the order
+// they came. That gives the order the copy relies on (a folder's files
+// before its subfolders, depth first) without keeping a search open per
+// level, and an explicit stack instead of recursion keeps a tree hundreds of
+// levels deep off the call stack.
+//
+// The paths appended are built from the stored long name of the sent
+// folder and the names the listing returns, so they are already long and
+// the copy need not rebuild them.
+#include "copy/collect.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "copy/paths.h"
+#include "run/args.h"
+
+namespace larkspur {
+
+namespace {
+
+bool IsDotEntry(std::wstring_view name) {
+    return name == L"." || name == L"..";
+}
+
+// Characters of a normalised folder (ending in a backslash) that name the
+// folder holding it: all of them for a drive root, whose files land directly
+// in the output folder.
+size_t ParentLength(const std::wstring& folder) {
+    const std::wstring_view withoutSlash(folder.data(), folder.size() - 1);
+    if (withoutSlash.size() == 2 && withoutSlash[1] == L':') {
+        return folder.size();
+    }
+    return NameStart(withoutSlash);
+}
+
+// LongPath gives a missing component as an empty name: two backslashes in a
+// row, or a trailing one after the drive's root. The folder went away after
+// it was classified.
+bool IsGone(const std::wstring& longFolder) {
+    const size_t colon = longFolder.find(L":\\");
+    if (colon == std::wstring::npos) {
+        return false;  // relative or network path: LongPath leaves it alone
+    }
+    return longFolder.find(L"\\\\", colon) != std::wstring::npos ||
+           (longFolder.back() == L'\\' && longFolder.size() > colon + 2);
+}
+
+}  // namespace
+
+void CollectFiles(RunState& state, Platform& p, const std::wstring& folder) {
+    const std::wstring longFolder = LongPath(p.fs, p.fs.FullPath(folder));
+    if (IsGone(longFolder)) {
+        state.MissingItems.push_back(folder);
+        return;
+    }
+    const std::wstring top = AddBackslash(longFolder);
+    const size_t rootLength = ParentLength(top);
+
+    std::vector<std::wstring> pending{top};
+    std::vector<std::wstring> subfolders;
+    while (!pending.empty()) {
+        const std::wstring dir = std::move(pending.back());
+        pending.pop_back();
+        subfolders.clear();
+        p.fs.ListFolder(dir, [&](std::wstring_view name, uint32_t attributes) {
+            if (attributes & kAttrDirectory) {
+                if (!IsDotEntry(name)) {
+                    std::wstring sub = dir;
+                    sub.append(name).push_back(L'\\');
+                    subfolders.push_back(std::move(sub));
+                }
+            } else {
+                std::wstring file = dir;
+                file.append(name);
+                AddFile(state, file, rootLength);
+            }
+            p.ui.Yield();
+        });
+        // Walked next in listing order: push them so the first comes off first.
+        std::move(subfolders.rbegin(), subfolders.rend(), std::back_inserter(pending));
+    }
+}
+
+}  // namespace larkspur

@@ -1,0 +1,155 @@
+// The copy and the attribute pass.
+//
+// The shell gets every file individually, each with its own destination, in
+// one request: so the copy is one operation for the user (one progress
+// dialog, one place to cancel), and folders appear at the destination only
+// as the folders that hold copied files.
+//
+// The shell's result alone does not say that everything was done: it can
+// answer 0 and still have skipped files (fAnyOperationsAborted), and the
+// attribute pass can fail on a copy. Both are reported with the files
+// concerned, so a run never looks complete when it is not.
+#include "copy/copy.h"
+
+#include "copy/paths.h"
+#include "run/end.h"
+
+namespace larkspur {
+
+namespace {
+
+constexpr size_t kListedPerGroup = 10;
+
+void AppendGroup(std::wstring& text, const wchar_t* heading,
+                 const std::vector<std::wstring>& paths) {
+    if (paths.empty()) {
+        return;
+    }
+    text += L"\r\n\r\n";
+    text += heading;
+    text += L" (" + std::to_wstring(paths.size()) + L"):";
+    for (size_t i = 0; i < paths.size() && i < kListedPerGroup; ++i) {
+        text += L"\r\n" + paths[i];
+    }
+    if (paths.size() > kListedPerGroup) {
+        text += L"\r\n... and " + std::to_wstring(paths.size() - kListedPerGroup) + L" more";
+    }
+}
+
+// The attributes a copy is given: the chosen bits of the attribute set; the
+// platform spells "none of them" as FILE_ATTRIBUTE_NORMAL.
+uint32_t CopyAttributes(int16_t attrMask) {
+    const uint32_t bits = static_cast<uint16_t>(attrMask) & kAttributeSet;
+    return bits == 0 ? kAttrNormal : bits;
+}
+
+}  // namespace
+
+std::wstring MultiString(std::vector<std::wstring>::const_iterator first,
+                         std::vector<std::wstring>::const_iterator last) {
+    size_t length = 1;
+    for (auto it = first; it != last; ++it) {
+        length += it->size() + 1;
+    }
+    std::wstring list;
+    list.reserve(length);
+    for (auto it = first; it != last; ++it) {
+        list += *it;
+        list.push_back(L'\0');
+    }
+    list.push_back(L'\0');
+    return list;
+}
+
+std::wstring BuildDestList(RunState& state, FileSystem& fs) {
+    std::vector<std::wstring>& files = state.FileList;
+    const size_t n = files.size() - 1;
+    size_t length = 1;
+    for (size_t i = 1; i <= n; ++i) {
+        length += state.OutputFolder.size() + files[i].size() + 1;
+    }
+    std::wstring list;
+    list.reserve(length);
+    for (size_t i = 1; i <= n; ++i) {
+        std::wstring destination = state.OutputFolder;
+        const size_t root = state.FileRootLength[i];
+        if (root == RunState::kNamedItem) {
+            // Named in the argument string, possibly in short form or relative:
+            // it lands under its stored name.
+            std::wstring name = fs.StoredName(fs.FullPath(files[i]));
+            if (name.empty()) {
+                name = files[i].substr(NameStart(files[i]));
+            }
+            destination += name;
+        } else {
+            destination.append(files[i], root < files[i].size() ? root : files[i].size());
+        }
+        list += destination;
+        list.push_back(L'\0');
+        files[i - 1] = std::move(destination);
+    }
+    list.push_back(L'\0');
+    return list;
+}
+
+std::wstring IncompleteMessage(const std::vector<std::wstring>& notCopied,
+                               const std::vector<std::wstring>& noAttributes,
+                               bool shellSkippedSome) {
+    std::wstring text = notCopied.empty() && !shellSkippedSome
+                            ? L"Some copies did not get their attributes."
+                            : L"The copy did not complete: not every file was copied.";
+    AppendGroup(text, L"Not copied", notCopied);
+    AppendGroup(text, L"Attributes not set", noAttributes);
+    return text;
+}
+
+void CopyFiles(RunState& state, Platform& p, uint32_t flags) {
+    const size_t n = state.FileList.size() - 1;
+    if (n == 0) {
+        return;  // only empty folders were sent: nothing to ask the shell for
+    }
+    const std::wstring from = MultiString(state.FileList.begin() + 1, state.FileList.end());
+    const std::wstring to = BuildDestList(state, p.fs);
+
+    CopyRequest request;
+    request.owner = p.ui.ProgressWindow();
+    request.from = &from;
+    request.to = &to;
+    request.flags = flags;
+    const CopyOutcome outcome = p.shell.FileOperationCopy(request);
+
+    if (outcome.result != 0) {
+        RemoveTrayIcon(state, p);
+        p.ui.UnloadProgressWindow();
+        p.ui.MessageBox(L"Aborted!", kMbExclamation | kMbForeground, p.process.ProductName());
+        EndProgram(state, p, kExitAborted);
+    }
+
+    std::vector<std::wstring> notCopied;
+    std::vector<std::wstring> noAttributes;
+    if (state.AttrOn != 0) {
+        const uint32_t attributes = CopyAttributes(state.AttrMask);
+        for (size_t k = 0; k < n; ++k) {
+            if (!p.fs.SetAttributes(state.FileList[k], attributes)) {
+                (p.fs.Attributes(state.FileList[k]) == kInvalidAttributes ? notCopied
+                                                                          : noAttributes)
+                    .push_back(state.FileList[k]);
+            }
+        }
+    } else if (outcome.anyOperationsAborted) {
+        for (size_t k = 0; k < n; ++k) {
+            if (p.fs.Attributes(state.FileList[k]) == kInvalidAttributes) {
+                notCopied.push_back(state.FileList[k]);
+            }
+        }
+    }
+    if (outcome.anyOperationsAborted || !notCopied.empty() || !noAttributes.empty()) {
+        RemoveTrayIcon(state, p);
+        p.ui.UnloadProgressWindow();
+        p.ui.MessageBox(IncompleteMessage(notCopied, noAttributes, outcome.anyOperationsAborted),
+                        kMbExclamation | kMbForeground, p.process.ProductName());
+        EndProgram(state, p, kExitIncomplete);
+    }
+}
+
+}  // namespace larkspur

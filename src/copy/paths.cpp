@@ -1,0 +1,60 @@
+// Path text routines. Positions count UTF-16 code units, comparisons are
+// exact; only LongPath and NearestFolder ask the file system anything.
+#include "copy/paths.h"
+
+namespace larkspur {
+
+std::wstring AddBackslash(const std::wstring& path) {
+    if (!path.empty() && path.back() == L'\\') {
+        return path;
+    }
+    return path + L'\\';
+}
+
+std::wstring LongPath(FileSystem& fs, const std::wstring& path) {
+    const size_t colon = path.find(L":\\");
+    if (colon == std::wstring::npos || path.size() <= colon + 3) {
+        return path;
+    }
+    // Positions below are 0-based: the first component starts right after
+    // ":\", and each prefix handed to the name query ends just before a
+    // backslash.
+    std::wstring result = path.substr(0, 2);
+    size_t start = colon + 2;
+    for (;;) {
+        const size_t slash = path.find(L'\\', start);
+        if (slash == std::wstring::npos) {
+            result += L'\\';
+            result += fs.StoredName(path);
+            break;
+        }
+        result += L'\\';
+        result += fs.StoredName(path.substr(0, slash));
+        start = slash + 1;
+        if (start >= path.size()) {
+            break;
+        }
+    }
+    return result;
+}
+
+std::wstring NearestFolder(FileSystem& fs, std::wstring& path) {
+    if (path.empty()) {
+        return std::wstring();
+    }
+    const wchar_t drive = path.front();
+    if (!fs.DriveExists(drive) || !fs.DriveReady(drive)) {
+        return std::wstring();
+    }
+    while (!path.empty() && !fs.FolderExists(path)) {
+        path.pop_back();
+    }
+    return path;
+}
+
+size_t NameStart(std::wstring_view path) {
+    const size_t slash = path.rfind(L'\\');
+    return slash == std::wstring_view::npos ? 0 : slash + 1;
+}
+
+}  // namespace larkspur

@@ -1,0 +1,30 @@
+// Path text routines: the trailing separator, the long form of a path, and
+// the nearest existing folder of a remembered one.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace larkspur {
+
+// The path with a backslash appended unless it already ends in one; an
+// empty path gives "\".
+std::wstring AddBackslash(const std::wstring& path);
+
+// The path with every component after "X:\" replaced by its stored name in
+// its stored case. Relative and network paths come back unchanged, and so do
+// a drive root and a path of one character after the root. A trailing
+// backslash is dropped; a component that does not exist contributes an empty
+// name.
+std::wstring LongPath(FileSystem& fs, const std::wstring& path);
+
+// Shortens path in place, one character at a time, until it names an existing
+// folder, and returns it. Empty (and path untouched) when its drive does not
+// exist or is not ready; empty when nothing of it is a folder.
+std::wstring NearestFolder(FileSystem& fs, std::wstring& path);
+
+// The position just past the last backslash of path, 0 when it has none.
+size_t NameStart(std::wstring_view path);
+
+}  // namespace larkspur

@@ -1,0 +1,172 @@
+// The machine as the portable part of the program sees it.
+//
+// The run driver, the copy engine and the settings store never include a
+// Windows header: everything they need from the file system, the shell, the
+// settings file and the window system goes through the small interfaces
+// below. src/platform/win32 implements them with the real Win32 calls; the
+// native tests implement them in memory, so every rule of the portable code
+// can be pinned down exactly and run under the sanitizers.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace larkspur {
+
+// File attribute bits, with the values the platform gives them.
+enum : uint32_t {
+    kAttrReadOnly = 0x1,
+    kAttrHidden = 0x2,
+    kAttrSystem = 0x4,
+    kAttrDirectory = 0x10,
+    kAttrArchive = 0x20,
+    kAttrNormal = 0x80,
+    kAttrReparsePoint = 0x400,
+    kInvalidAttributes = 0xFFFFFFFF,
+};
+
+// A window of the program, as an opaque value; 0 is "no window".
+using WindowRef = uintptr_t;
+
+class FileSystem {
+  public:
+    virtual ~FileSystem() = default;
+
+    // Attribute word of a file or folder, kInvalidAttributes when the path
+    // names nothing.
+    virtual uint32_t Attributes(const std::wstring& path) = 0;
+
+    // The name query: the stored name (last component, stored letter case) of
+    // what the path names, hidden and system items included; empty when
+    // nothing matches.
+    virtual std::wstring StoredName(const std::wstring& path) = 0;
+
+    // The absolute form of a path, resolved against the current folder the
+    // way the platform resolves it; the path unchanged when that fails.
+    virtual std::wstring FullPath(const std::wstring& path) = 0;
+
+    // Lists every entry of a folder (given with its trailing backslash), in
+    // the platform's enumeration order, hidden and system entries included,
+    // "." and ".." included where the platform returns them. Returns false
+    // when the folder cannot be listed.
+    using EntrySink = std::function<void(std::wstring_view name, uint32_t attributes)>;
+    virtual bool ListFolder(const std::wstring& folder, const EntrySink& sink) = 0;
+
+    virtual bool FolderExists(const std::wstring& path) = 0;
+    virtual bool DriveExists(wchar_t letter) = 0;
+    virtual bool DriveReady(wchar_t letter) = 0;
+
+    // Creates one folder; true when it was created.
+    virtual bool CreateFolder(const std::wstring& path) = 0;
+
+    virtual bool SetAttributes(const std::wstring& path, uint32_t attributes) = 0;
+};
+
+// One copy request of the shell's file operation.
+struct CopyRequest {
+    WindowRef owner = 0;
+    const std::wstring* from = nullptr;  // source multi-string
+    const std::wstring* to = nullptr;    // destination multi-string
+    uint32_t flags = 0;
+};
+
+struct CopyOutcome {
+    int result = 0;                     // the shell's return value; 0 is success
+    bool anyOperationsAborted = false;  // the shell says some operations did not run
+};
+
+// The notification-area icon of a Silent Mode run.
+struct TrayIconRecord {
+    WindowRef owner = 0;
+    uint32_t id = 1;
+    uint32_t flags = 7;                // message, icon and tip are valid
+    uint32_t callbackMessage = 0x200;  // mouse movement; nothing acts on it
+    std::wstring tip;                  // the product name
+};
+
+class Shell {
+  public:
+    virtual ~Shell() = default;
+    virtual CopyOutcome FileOperationCopy(const CopyRequest& request) = 0;
+    virtual bool AddTrayIcon(const TrayIconRecord& icon) = 0;
+    virtual bool RemoveTrayIcon(const TrayIconRecord& icon) = 0;
+};
+
+// The settings file, in the platform's profile format.
+class ProfileStore {
+  public:
+    virtual ~ProfileStore() = default;
+    // At most capacity - 1 characters of the value; the default text when
+    // the file, the section or the key is missing.
+    virtual std::wstring Read(const std::wstring& section, const std::wstring& key, size_t capacity,
+                              const std::wstring& file) = 0;
+    virtual bool Write(const std::wstring& section, const std::wstring& key,
+                       const std::wstring& value, const std::wstring& file) = 0;
+};
+
+// Message-box styles the program uses.
+enum : uint32_t {
+    kMbStop = 0x10,
+    kMbExclamation = 0x30,
+    kMbInformation = 0x40,
+    kMbForeground = 0x10000,
+};
+
+struct RunState;
+
+// The program's windows and the window system.
+class Ui {
+  public:
+    virtual ~Ui() = default;
+
+    // The settings window, modal.
+    virtual void ShowSettingsWindow(RunState& state) = 0;
+
+    // The output folder dialog, modal. On OK it sets OutputFolder, AttrMask
+    // and AttrOn and answers true; Cancel or closing it answers false.
+    virtual bool ShowOutputFolderDialog(RunState& state) = 0;
+
+    // The progress window: shown modelessly, its handle (loading it hidden
+    // when it is not loaded yet), and unloading it.
+    virtual void ShowProgressWindow() = 0;
+    virtual WindowRef ProgressWindow() = 0;
+    virtual void UnloadProgressWindow() = 0;
+
+    // Unloads every window of the program.
+    virtual void UnloadAll() = 0;
+
+    virtual int MessageBox(const std::wstring& text, uint32_t style, const std::wstring& title) = 0;
+
+    // Lets the window system process pending messages, so that windows
+    // repaint during long work. Cheap enough to call per file.
+    virtual void Yield() = 0;
+};
+
+// The process itself.
+class Process {
+  public:
+    virtual ~Process() = default;
+    // The whole command line, as the process was started with it.
+    virtual std::wstring CommandLine() = 0;
+    // The folder that holds the executable, as the platform reports it.
+    virtual std::wstring ProgramFolder() = 0;
+    // From the program's resources: the version information's product name,
+    // and the application title.
+    virtual std::wstring ProductName() = 0;
+    virtual std::wstring AppTitle() = 0;
+    // Ends the process with the given exit code. Never returns.
+    [[noreturn]] virtual void Exit(int code) = 0;
+};
+
+// Everything the portable code reaches the machine through.
+struct Platform {
+    FileSystem& fs;
+    Shell& shell;
+    ProfileStore& profile;
+    Ui& ui;
+    Process& process;
+};
+
+}  // namespace larkspur

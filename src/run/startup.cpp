@@ -1,0 +1,132 @@
+// The start-up routine.
+//
+// A process does one thing. Started with an empty argument string (directly,
+// not through Send To) it shows the settings window. With arguments, Silent/
+// Use decides: 0 (also no settings file) is an interactive run with the
+// output folder dialog, the progress window and "Succeeded!"; 1 is a Silent
+// Mode run with the settings of section Silent, a notification-area icon and
+// no message; any other value ends the process at once.
+#include "run/startup.h"
+
+#include "copy/collect.h"
+#include "copy/copy.h"
+#include "copy/paths.h"
+#include "platform/make_path.h"
+#include "run/args.h"
+#include "run/end.h"
+#include "settings/ini.h"
+
+namespace larkspur {
+
+namespace {
+
+constexpr size_t kMissingListed = 10;
+
+// Argument string to a complete source list: the pieces, the folders and
+// files they name, and every file below those folders. Ends the program
+// when an item does not exist, before anything is copied.
+void CollectSources(RunState& state, Platform& p, const std::wstring& arguments) {
+    state.ArgTokens = SplitAtSpaces(arguments);
+    p.ui.Yield();
+    SplitArgs(state, p.fs);
+    p.ui.Yield();
+    for (size_t i = 1; i < state.FolderList.size(); ++i) {
+        CollectFiles(state, p, state.FolderList[i]);
+    }
+    if (!state.MissingItems.empty()) {
+        RemoveTrayIcon(state, p);
+        p.ui.UnloadProgressWindow();
+        p.ui.MessageBox(MissingItemsMessage(state.MissingItems), kMbExclamation | kMbForeground,
+                        p.process.ProductName());
+        EndProgram(state, p, kExitBadInput);
+    }
+}
+
+[[noreturn]] void InteractiveRun(RunState& state, Platform& p, const std::wstring& arguments) {
+    if (!p.ui.ShowOutputFolderDialog(state)) {
+        EndProgram(state, p, kExitCancelled);
+    }
+    p.ui.ShowProgressWindow();
+    CollectSources(state, p, arguments);
+    p.ui.Yield();
+    CopyFiles(state, p, kInteractiveCopyFlags);
+    p.ui.UnloadProgressWindow();
+    p.ui.MessageBox(L"Succeeded!", kMbInformation | kMbForeground, p.process.ProductName());
+    EndProgram(state, p, kExitSuccess);
+}
+
+[[noreturn]] void SilentRun(RunState& state, Platform& p, const std::wstring& arguments) {
+    state.OutputFolder = AddBackslash(ReadIni(p, L"Silent", L"Location"));
+    state.ForceMode = ReadIniInt16(p, L"Silent", L"Force");
+    if (state.ForceMode == 0) {
+        if (!p.fs.FolderExists(state.OutputFolder) && !p.ui.ShowOutputFolderDialog(state)) {
+            EndProgram(state, p, kExitCancelled);
+        }
+    } else if (state.ForceMode == 1) {
+        state.ApiResult = MakeSureDirectoryPathExists(p.fs, state.OutputFolder);
+        if (state.ApiResult == 0) {
+            p.ui.MessageBox(L"Not to Create Folder", kMbExclamation, L"Error");
+            EndProgram(state, p, kExitNoOutputFolder);
+        }
+    }
+
+    state.TrayIcon = TrayIconRecord{};
+    state.TrayIcon.owner = p.ui.ProgressWindow();
+    state.TrayIcon.tip = p.process.ProductName();
+    state.ApiResult = p.shell.AddTrayIcon(state.TrayIcon);
+    state.TrayIconShown = true;  // a failed add does not stop the run
+
+    // The attribute set as one weighted sum of the four settings, rounded once.
+    const double hidden = ReadNumber(ReadIni(p, L"Silent", L"Hidden"));
+    const double system = ReadNumber(ReadIni(p, L"Silent", L"System"));
+    const double archive = ReadNumber(ReadIni(p, L"Silent", L"Archive"));
+    const double readOnly = ReadNumber(ReadIni(p, L"Silent", L"ReadOnly"));
+    state.AttrMask = RoundToInt16(readOnly + 2 * hidden + 4 * system + 32 * archive);
+    state.AttrOn = ReadNumber(ReadIni(p, L"Silent", L"Attributes")) != 0 ? -1 : 0;
+
+    CollectSources(state, p, arguments);
+    p.ui.Yield();
+    CopyFiles(state, p, kSilentCopyFlags);
+    RemoveTrayIcon(state, p);
+    EndProgram(state, p, kExitSuccess);
+}
+
+}  // namespace
+
+void ResetLists(RunState& state) {
+    state.FolderList.assign(1, std::wstring());
+    state.FileList.assign(1, std::wstring());
+    state.FileRootLength.assign(1, RunState::kNamedItem);
+    state.MissingItems.clear();
+}
+
+std::wstring MissingItemsMessage(const std::vector<std::wstring>& missing) {
+    std::wstring text = missing.size() == 1 ? L"This item does not exist, so nothing was copied:"
+                                            : L"These items do not exist, so nothing was copied:";
+    for (size_t i = 0; i < missing.size() && i < kMissingListed; ++i) {
+        text += L"\r\n" + missing[i];
+    }
+    if (missing.size() > kMissingListed) {
+        text += L"\r\n... and " + std::to_wstring(missing.size() - kMissingListed) + L" more";
+    }
+    return text;
+}
+
+void Main(RunState& state, Platform& p) {
+    const std::wstring arguments = ArgumentString(p.process.CommandLine());
+    if (arguments.empty()) {
+        p.ui.ShowSettingsWindow(state);
+        EndProgram(state, p, kExitSuccess);
+    }
+    ResetLists(state);
+    state.SilentUse = ReadIniInt16(p, L"Silent", L"Use");
+    if (state.SilentUse == 0) {
+        InteractiveRun(state, p, arguments);
+    }
+    if (state.SilentUse == 1) {
+        SilentRun(state, p, arguments);
+    }
+    EndProgram(state, p, kExitSuccess);
+}
+
+}  // namespace larkspur

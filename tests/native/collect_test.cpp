@@ -1,0 +1,82 @@
+// The folder walk.
+#include <gtest/gtest.h>
+
+#include "copy/collect.h"
+#include "fakes.h"
+#include "run/startup.h"
+
+namespace larkspur::testing {
+namespace {
+
+class CollectTest : public ::testing::Test {
+  protected:
+    Machine m;
+    void SetUp() override { ResetLists(m.state); }
+    std::vector<std::wstring> Files() const {
+        return {m.state.FileList.begin() + 1, m.state.FileList.end()};
+    }
+};
+
+TEST_F(CollectTest, ListsAFoldersFilesBeforeItsSubfoldersDepthFirst) {
+    m.fs.File(L"C:\\Top\\b.txt");
+    m.fs.File(L"C:\\Top\\Sub\\c.txt");
+    m.fs.File(L"C:\\Top\\Sub\\Deeper\\d.txt");
+    m.fs.File(L"C:\\Top\\a.txt");  // listed after Sub: the listing order counts, not the name
+    m.fs.File(L"C:\\Top\\Later\\e.txt");
+    m.fs.File(L"C:\\Top\\hidden.txt", kAttrHidden);
+    m.fs.File(L"C:\\Top\\system.sys", kAttrSystem | kAttrHidden);
+    m.fs.File(L"C:\\Top\\Sub\\f.txt");
+    m.fs.Folder(L"C:\\Top\\Hid").attributes = kAttrDirectory | kAttrHidden;
+    m.fs.File(L"C:\\Top\\Hid\\g.txt");
+    CollectFiles(m.state, m.platform, L"C:\\Top");
+    EXPECT_EQ(Files(), (std::vector<std::wstring>{
+                           L"C:\\Top\\b.txt", L"C:\\Top\\a.txt", L"C:\\Top\\hidden.txt",
+                           L"C:\\Top\\system.sys", L"C:\\Top\\Sub\\c.txt", L"C:\\Top\\Sub\\f.txt",
+                           L"C:\\Top\\Sub\\Deeper\\d.txt", L"C:\\Top\\Later\\e.txt",
+                           L"C:\\Top\\Hid\\g.txt"}));
+    // "." and ".." are listed by every folder but never walked.
+    EXPECT_EQ(m.fs.listCalls, 5);
+    // Every entry, "." and ".." included, gives the window system a turn:
+    // 7 + 3 + 1 + 1 + 1 entries and two dot entries in each of the 5 folders.
+    EXPECT_EQ(m.ui.yields, 23);
+}
+
+TEST_F(CollectTest, SpellsPathsWithStoredNamesAndAsksNoNamePerFile) {
+    m.fs.Folder(L"C:\\Documents and Settings", L"DOCUME~1");
+    m.fs.File(L"C:\\Documents and Settings\\Long Name.txt", kAttrArchive, L"LONGNA~1.TXT");
+    for (int i = 0; i < 50; ++i) {
+        m.fs.File(L"C:\\Documents and Settings\\Sub\\f" + std::to_wstring(i));
+    }
+    CollectFiles(m.state, m.platform, L"c:\\docume~1\\");
+    ASSERT_EQ(Files().size(), 51u);
+    EXPECT_EQ(Files()[0], L"c:\\Documents and Settings\\Long Name.txt");
+    EXPECT_EQ(Files()[50], L"c:\\Documents and Settings\\Sub\\f49");
+    EXPECT_EQ(m.fs.nameQueries, 1);  // the sent folder's own long form, nothing per file
+}
+
+TEST_F(CollectTest, EmptyFoldersLeaveNothing) {
+    m.fs.Folder(L"C:\\Empty\\A\\B");
+    m.fs.Folder(L"C:\\Empty\\C");
+    CollectFiles(m.state, m.platform, L"C:\\Empty");
+    EXPECT_TRUE(Files().empty());
+}
+
+TEST_F(CollectTest, WalksATreeAThousandLevelsDeepWithoutRecursion) {
+    std::wstring path = L"C:\\Deep";
+    for (int i = 0; i < 1000; ++i) {
+        path += L"\\d";
+    }
+    m.fs.File(path + L"\\bottom.txt");
+    CollectFiles(m.state, m.platform, L"C:\\Deep");
+    EXPECT_EQ(Files(), std::vector<std::wstring>{path + L"\\bottom.txt"});
+}
+
+TEST_F(CollectTest, AFolderGoneSinceItWasNamedIsReportedNotReplacedByItsParent) {
+    m.fs.File(L"C:\\Parent\\sibling.txt");
+    CollectFiles(m.state, m.platform, L"C:\\Parent\\Gone");
+    EXPECT_TRUE(Files().empty());
+    EXPECT_EQ(m.state.MissingItems, std::vector<std::wstring>{L"C:\\Parent\\Gone"});
+}
+
+}  // namespace
+}  // namespace larkspur::testing

@@ -1,0 +1,190 @@
+// Destinations, the shell request and the attribute pass.
+#include <gtest/gtest.h>
+
+#include "copy/collect.h"
+#include "copy/copy.h"
+#include "fakes.h"
+#include "run/args.h"
+#include "run/startup.h"
+
+namespace larkspur::testing {
+namespace {
+
+std::wstring Multi(std::initializer_list<std::wstring> paths) {
+    std::wstring s;
+    for (const auto& p : paths) {
+        s += p;
+        s.push_back(L'\0');
+    }
+    s.push_back(L'\0');
+    return s;
+}
+
+class CopyTest : public ::testing::Test {
+  protected:
+    Machine m;
+    void SetUp() override {
+        m.fs.Folder(L"D:\\Out");
+        m.state.OutputFolder = L"D:\\Out\\";
+        ResetLists(m.state);
+    }
+    // The argument splitting and the folder walks, as a run does them.
+    void Collect(const std::wstring& arguments) {
+        m.state.ArgTokens = SplitAtSpaces(arguments);
+        SplitArgs(m.state, m.fs);
+        for (size_t i = 1; i < m.state.FolderList.size(); ++i) {
+            CollectFiles(m.state, m.platform, m.state.FolderList[i]);
+        }
+    }
+    int Copy(uint32_t flags) {
+        try {
+            CopyFiles(m.state, m.platform, flags);
+        } catch (const ProgramEnd& end) {
+            return end.code;
+        }
+        return -1;  // returned to the run
+    }
+    uint32_t AttributesOf(const std::wstring& path) { return m.fs.Attributes(path); }
+};
+
+TEST_F(CopyTest, WorkedExample) {
+    m.fs.File(L"C:\\Docs\\Proj\\x.txt");
+    m.fs.File(L"C:\\Docs\\Proj\\Sub\\y.txt");
+    m.fs.File(L"C:\\Docs\\a.txt");
+    Collect(L"C:\\Docs\\Proj C:\\Docs\\a.txt");
+    ASSERT_EQ(m.state.FileList,
+              (std::vector<std::wstring>{L"", L"C:\\Docs\\a.txt", L"C:\\Docs\\Proj\\x.txt",
+                                         L"C:\\Docs\\Proj\\Sub\\y.txt"}));
+
+    m.state.AttrOn = -1;
+    m.state.AttrMask = 1;
+    EXPECT_EQ(Copy(kSilentCopyFlags), -1);
+
+    EXPECT_EQ(m.shell.requests, 1);
+    EXPECT_EQ(m.shell.last.flags, 0x215u);
+    EXPECT_EQ(m.shell.last.owner, FakeUi::kProgressHandle);
+    EXPECT_EQ(m.shell.lastFrom,
+              Multi({L"C:\\Docs\\a.txt", L"C:\\Docs\\Proj\\x.txt", L"C:\\Docs\\Proj\\Sub\\y.txt"}));
+    EXPECT_EQ(m.shell.lastTo,
+              Multi({L"D:\\Out\\a.txt", L"D:\\Out\\Proj\\x.txt", L"D:\\Out\\Proj\\Sub\\y.txt"}));
+    EXPECT_EQ(m.state.FileList, (std::vector<std::wstring>{
+                                    L"D:\\Out\\a.txt", L"D:\\Out\\Proj\\x.txt",
+                                    L"D:\\Out\\Proj\\Sub\\y.txt", L"C:\\Docs\\Proj\\Sub\\y.txt"}));
+    for (const wchar_t* copy :
+         {L"D:\\Out\\a.txt", L"D:\\Out\\Proj\\x.txt", L"D:\\Out\\Proj\\Sub\\y.txt"}) {
+        EXPECT_EQ(AttributesOf(copy), kAttrReadOnly) << copy;
+    }
+    EXPECT_EQ(AttributesOf(L"C:\\Docs\\Proj\\Sub\\y.txt"),
+              kAttrArchive);  // the source is left alone
+}
+
+TEST_F(CopyTest, SetsExactlyTheChosenAttributes) {
+    m.fs.File(L"C:\\Docs\\a.txt", kAttrArchive | kAttrSystem);
+    struct Case {
+        int16_t attrOn, attrMask;
+        uint32_t expected;
+    } cases[] = {
+        {-1, 3, kAttrReadOnly | kAttrHidden},
+        {-1, 39, kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive},
+        {-1, 0, kAttrNormal},       // none: the platform's "normal"
+        {-1, 64 + 2, kAttrHidden},  // bits outside the set are never written
+        {-1, -1, kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive},
+        {0, 3, kAttrArchive | kAttrSystem},  // no pass: what the copy got stays
+    };
+    for (const Case& c : cases) {
+        m.fs.Remove(L"D:\\Out\\a.txt");
+        ResetLists(m.state);
+        Collect(L"C:\\Docs\\a.txt");
+        m.state.AttrOn = c.attrOn;
+        m.state.AttrMask = c.attrMask;
+        EXPECT_EQ(Copy(kSilentCopyFlags), -1);
+        EXPECT_EQ(AttributesOf(L"D:\\Out\\a.txt"), c.expected) << c.attrMask;
+    }
+}
+
+TEST_F(CopyTest, KeepsEachItemBelowItsOwnParent) {
+    m.fs.Folder(L"C:\\Documents and Settings", L"DOCUME~1");
+    m.fs.File(L"C:\\Documents and Settings\\Long name.txt", kAttrArchive, L"LONGNA~1.TXT");
+    m.fs.File(L"C:\\Documents and Settings\\Proj\\in.txt");
+    m.fs.File(L"C:\\Elsewhere\\Deeper\\other.txt");
+    m.fs.File(L"C:\\Elsewhere\\Deeper\\Folder\\f.txt");
+    m.fs.File(L"D:\\root.txt");
+    m.fs.File(L"C:\\Work\\relative.txt");
+    // Short forms, items from different folders (not something Send To
+    // makes), a drive root's file and a relative name.
+    Collect(
+        L"C:\\DOCUME~1\\LONGNA~1.TXT C:\\docume~1\\proj C:\\Elsewhere\\Deeper\\other.txt "
+        L"C:\\Elsewhere\\Deeper\\Folder D:\\root.txt relative.txt");
+    EXPECT_EQ(Copy(kSilentCopyFlags), -1);
+    EXPECT_EQ(m.shell.lastTo, Multi({L"D:\\Out\\Long name.txt", L"D:\\Out\\other.txt",
+                                     L"D:\\Out\\root.txt", L"D:\\Out\\relative.txt",
+                                     L"D:\\Out\\Proj\\in.txt", L"D:\\Out\\Folder\\f.txt"}));
+}
+
+TEST_F(CopyTest, ASentDriveRootCopiesItsFilesDirectlyIntoTheOutputFolder) {
+    m.fs.File(L"D:\\r.txt");
+    m.fs.File(L"D:\\Sub\\s.txt");
+    m.state.OutputFolder = L"C:\\Out\\";
+    Collect(L"D:\\");
+    EXPECT_EQ(Copy(kInteractiveCopyFlags), -1);
+    EXPECT_EQ(m.shell.lastTo, Multi({L"C:\\Out\\r.txt", L"C:\\Out\\Sub\\s.txt"}));
+}
+
+TEST_F(CopyTest, AFailedCopySaysAbortedAndSetsNoAttributes) {
+    m.fs.File(L"C:\\Docs\\a.txt");
+    Collect(L"C:\\Docs\\a.txt");
+    m.state.AttrOn = -1;
+    m.state.AttrMask = 1;
+    m.state.TrayIconShown = true;
+    m.shell.outcome.result = 1026;
+    EXPECT_EQ(Copy(kSilentCopyFlags), kExitAborted);
+    const int tray = m.Find(L"tray remove");
+    const int unload = m.Find(L"progress unload");
+    const int message = m.Find(L"message Aborted! | 0x10030 | Larkspur Ver.1.52");
+    ASSERT_GE(tray, 0);
+    ASSERT_GE(unload, 0);
+    EXPECT_LT(tray, message);
+    EXPECT_LT(unload, message);
+    EXPECT_EQ(m.fs.Find(L"D:\\Out\\a.txt"), nullptr);
+}
+
+TEST_F(CopyTest, NothingToCopyMakesNoShellRequest) {
+    m.fs.Folder(L"C:\\Empty\\Sub");
+    Collect(L"C:\\Empty");
+    EXPECT_EQ(Copy(kSilentCopyFlags), -1);
+    EXPECT_EQ(m.shell.requests, 0);
+}
+
+TEST_F(CopyTest, FilesTheShellSkippedAreNamedAndTheRunFails) {
+    m.fs.File(L"C:\\Docs\\a.txt");
+    m.fs.File(L"C:\\Docs\\b.txt");
+    Collect(L"C:\\Docs\\a.txt C:\\Docs\\b.txt");
+    m.shell.outcome.anyOperationsAborted = true;
+    m.shell.skip = {L"D:\\Out\\b.txt"};
+    m.state.AttrOn = 0;
+    EXPECT_EQ(Copy(kInteractiveCopyFlags), kExitIncomplete);
+    EXPECT_GE(m.Find(L"message The copy did not complete: not every file was copied.\r\n\r\n"
+                     L"Not copied (1):\r\nD:\\Out\\b.txt | 0x10030"),
+              0);
+}
+
+TEST_F(CopyTest, CopiesThatDidNotGetTheirAttributesAreNamed) {
+    for (int i = 0; i < 12; ++i) {
+        m.fs.File(L"C:\\Docs\\Many\\f" + std::to_wstring(i));
+        m.fs.failSetAttributes.insert(L"D:\\Out\\Many\\f" + std::to_wstring(i));
+    }
+    Collect(L"C:\\Docs\\Many");
+    m.state.AttrOn = -1;
+    m.state.AttrMask = 2;
+    m.state.TrayIconShown = true;
+    EXPECT_EQ(Copy(kSilentCopyFlags), kExitIncomplete);
+    const int message = m.Find(
+        L"message Some copies did not get their attributes.\r\n\r\n"
+        L"Attributes not set (12):\r\nD:\\Out\\Many\\f0\r\n");
+    ASSERT_GE(message, 0);
+    EXPECT_NE(m.log[message].find(L"\r\n... and 2 more | 0x10030"), std::wstring::npos);
+    EXPECT_LT(m.Find(L"tray remove"), message);  // in Silent Mode too, and without the icon
+}
+
+}  // namespace
+}  // namespace larkspur::testing

@@ -1,0 +1,374 @@
+#include "fakes.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "run/startup.h"
+
+namespace larkspur::testing {
+
+namespace {
+
+std::wstring Fold(std::wstring s) {
+    for (wchar_t& c : s) {
+        if (c >= L'A' && c <= L'Z') {
+            c = static_cast<wchar_t>(c - L'A' + L'a');
+        }
+    }
+    return s;
+}
+
+bool SameName(const std::wstring& a, const std::wstring& b) {
+    return Fold(a) == Fold(b);
+}
+
+std::vector<std::wstring> Components(const std::wstring& path, size_t from) {
+    std::vector<std::wstring> parts;
+    size_t start = from;
+    while (start <= path.size()) {
+        size_t slash = path.find(L'\\', start);
+        if (slash == std::wstring::npos) {
+            slash = path.size();
+        }
+        parts.push_back(path.substr(start, slash - start));
+        start = slash + 1;
+    }
+    return parts;
+}
+
+std::wstring Hex(uint32_t v) {
+    wchar_t buf[16];
+    swprintf(buf, 16, L"0x%x", v);
+    return buf;
+}
+
+// Splits a multi-string into its paths.
+std::vector<std::wstring> Paths(const std::wstring& multi) {
+    std::vector<std::wstring> out;
+    size_t start = 0;
+    while (start < multi.size() && multi[start] != L'\0') {
+        const size_t nul = multi.find(L'\0', start);
+        out.push_back(multi.substr(start, nul - start));
+        start = nul + 1;
+    }
+    return out;
+}
+
+}  // namespace
+
+MemFs::MemFs() = default;
+
+void MemFs::AddDrive(wchar_t letter, bool ready) {
+    auto root = std::make_unique<Node>();
+    root->name = std::wstring(1, letter) + L":";
+    root->attributes = kAttrDirectory;
+    drives_[static_cast<wchar_t>(towupper(letter))] = std::move(root);
+    if (!ready) {
+        unready_.insert(static_cast<wchar_t>(towupper(letter)));
+    }
+}
+
+MemFs::Node* MemFs::Resolve(const std::wstring& path, bool create, bool lastIsFolder) {
+    if (path.size() < 2 || path[1] != L':') {
+        return nullptr;
+    }
+    auto drive = drives_.find(static_cast<wchar_t>(towupper(path[0])));
+    if (drive == drives_.end() || unready_.count(drive->first)) {
+        return nullptr;
+    }
+    Node* node = drive->second.get();
+    if (path.size() <= 3) {
+        return path.size() == 2 || path[2] == L'\\' ? node : nullptr;
+    }
+    if (path[2] != L'\\') {
+        return nullptr;
+    }
+    std::vector<std::wstring> parts = Components(path, 3);
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const std::wstring& part = parts[i];
+        const bool last = i + 1 == parts.size();
+        if (part.empty()) {
+            // A trailing backslash names the folder itself; the platform reads
+            // doubled backslashes in the middle as one.
+            if (last) {
+                return node->IsFolder() ? node : nullptr;
+            }
+            continue;
+        }
+        if (!node->IsFolder()) {
+            return nullptr;
+        }
+        Node* next = nullptr;
+        for (auto& child : node->children) {
+            if (SameName(child->name, part) ||
+                (!child->shortName.empty() && SameName(child->shortName, part))) {
+                next = child.get();
+                break;
+            }
+        }
+        if (!next) {
+            if (!create) {
+                return nullptr;
+            }
+            auto child = std::make_unique<Node>();
+            child->name = part;
+            child->attributes = (!last || lastIsFolder) ? kAttrDirectory : kAttrArchive;
+            child->parent = node;
+            next = child.get();
+            node->children.push_back(std::move(child));
+        }
+        node = next;
+    }
+    return node;
+}
+
+MemFs::Node& MemFs::Folder(const std::wstring& path, const std::wstring& shortName) {
+    Node* node = Resolve(path, true, true);
+    if (!node) {
+        throw std::invalid_argument("MemFs cannot make that folder");
+    }
+    node->shortName = shortName;
+    return *node;
+}
+
+MemFs::Node& MemFs::File(const std::wstring& path, uint32_t attributes,
+                         const std::wstring& shortName) {
+    Node* node = Resolve(path, true, false);
+    if (!node) {
+        throw std::invalid_argument("MemFs cannot make that file");
+    }
+    node->attributes = attributes;
+    node->shortName = shortName;
+    return *node;
+}
+
+void MemFs::Remove(const std::wstring& path) {
+    Node* node = Resolve(path, false, false);
+    if (node && node->parent) {
+        auto& siblings = node->parent->children;
+        siblings.erase(std::find_if(siblings.begin(), siblings.end(),
+                                    [&](const auto& c) { return c.get() == node; }));
+    }
+}
+
+MemFs::Node* MemFs::Find(const std::wstring& path) {
+    return Resolve(path, false, false);
+}
+
+uint32_t MemFs::Attributes(const std::wstring& path) {
+    const Node* node = Resolve(FullPath(path), false, false);
+    return node ? node->attributes : kInvalidAttributes;
+}
+
+std::wstring MemFs::StoredName(const std::wstring& path) {
+    ++nameQueries;
+    // Like a directory search on the exact path: no match for a trailing
+    // backslash or a drive.
+    if (path.empty() || path.back() == L'\\') {
+        return std::wstring();
+    }
+    const Node* node = Resolve(path, false, false);
+    return node && node->parent ? node->name : std::wstring();
+}
+
+std::wstring MemFs::FullPath(const std::wstring& path) {
+    std::wstring full = path;
+    if (path.size() < 2 || path[1] != L':') {
+        if (path.rfind(L"\\\\", 0) == 0) {
+            return path;  // network paths stay
+        }
+        if (!path.empty() && path[0] == L'\\') {
+            return currentFolder.substr(0, 2) + path;  // the current drive's root
+        }
+        full = currentFolder + L"\\" + path;
+    }
+    return full;
+}
+
+bool MemFs::ListFolder(const std::wstring& folder, const EntrySink& sink) {
+    ++listCalls;
+    listed.push_back(folder);
+    Node* node = Resolve(folder, false, false);
+    if (!node || !node->IsFolder()) {
+        return false;
+    }
+    if (node->parent) {
+        sink(L".", kAttrDirectory);
+        sink(L"..", kAttrDirectory);
+    }
+    for (auto& child : node->children) {
+        sink(child->name, child->attributes);
+    }
+    return true;
+}
+
+bool MemFs::FolderExists(const std::wstring& path) {
+    const uint32_t a = Attributes(path);
+    return a != kInvalidAttributes && (a & kAttrDirectory);
+}
+
+bool MemFs::DriveExists(wchar_t letter) {
+    return drives_.count(static_cast<wchar_t>(towupper(letter))) != 0;
+}
+
+bool MemFs::DriveReady(wchar_t letter) {
+    return DriveExists(letter) && !unready_.count(static_cast<wchar_t>(towupper(letter)));
+}
+
+bool MemFs::CreateFolder(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L'\\');
+    if (slash == std::wstring::npos || Attributes(path) != kInvalidAttributes) {
+        return false;
+    }
+    const std::wstring name = path.substr(slash + 1);
+    if (name.empty() || name.find_first_of(L"<>:\"|?*/") != std::wstring::npos ||
+        !FolderExists(path.substr(0, slash == 2 ? 3 : slash))) {
+        return false;
+    }
+    Folder(FullPath(path));
+    return true;
+}
+
+bool MemFs::SetAttributes(const std::wstring& path, uint32_t attributes) {
+    Node* node = Resolve(FullPath(path), false, false);
+    if (!node || failSetAttributes.count(path)) {
+        return false;
+    }
+    node->attributes = (node->attributes & kAttrDirectory) | attributes;
+    return true;
+}
+
+CopyOutcome FakeShell::FileOperationCopy(const CopyRequest& request) {
+    ++requests;
+    last = request;
+    lastFrom = *request.from;
+    lastTo = *request.to;
+    log_.push_back(L"copy " + Hex(request.flags));
+    if (perform && outcome.result == 0) {
+        const std::vector<std::wstring> from = Paths(lastFrom);
+        const std::vector<std::wstring> to = Paths(lastTo);
+        for (size_t i = 0; i < from.size() && i < to.size(); ++i) {
+            const MemFs::Node* source = fs_.Find(fs_.FullPath(from[i]));
+            if (source && std::find(skip.begin(), skip.end(), to[i]) == skip.end()) {
+                fs_.File(fs_.FullPath(to[i]), source->attributes | kAttrArchive);
+            }
+        }
+    }
+    return outcome;
+}
+
+bool FakeShell::AddTrayIcon(const TrayIconRecord& icon) {
+    trayAdds.push_back(icon);
+    log_.push_back(L"tray add");
+    return true;
+}
+
+bool FakeShell::RemoveTrayIcon(const TrayIconRecord&) {
+    log_.push_back(L"tray remove");
+    return true;
+}
+
+void FakeProfile::Set(const std::wstring& file, const std::wstring& section,
+                      const std::wstring& key, const std::wstring& value) {
+    files[Fold(file)][Fold(section)][Fold(key)] = value;
+}
+
+std::wstring FakeProfile::Read(const std::wstring& section, const std::wstring& key,
+                               size_t capacity, const std::wstring& file) {
+    log_.push_back(L"read " + section + L"/" + key);
+    auto f = files.find(Fold(file));
+    if (f == files.end()) {
+        return std::wstring();
+    }
+    auto s = f->second.find(Fold(section));
+    if (s == f->second.end()) {
+        return std::wstring();
+    }
+    auto k = s->second.find(Fold(key));
+    if (k == s->second.end()) {
+        return std::wstring();
+    }
+    return k->second.substr(0, capacity - 1);
+}
+
+bool FakeProfile::Write(const std::wstring& section, const std::wstring& key,
+                        const std::wstring& value, const std::wstring& file) {
+    log_.push_back(L"write " + section + L"/" + key + L"=" + value);
+    Set(file, section, key, value);
+    return true;
+}
+
+void FakeUi::ShowSettingsWindow(RunState&) {
+    log_.push_back(L"settings window");
+}
+
+bool FakeUi::ShowOutputFolderDialog(RunState& state) {
+    log_.push_back(state.SilentUse == 1 ? L"dialog silent" : L"dialog");
+    if (dialog) {
+        return dialog(state);
+    }
+    state.OutputFolder = dialogFolder;
+    state.AttrMask = 0;
+    state.AttrOn = 0;
+    return true;
+}
+
+void FakeUi::ShowProgressWindow() {
+    progressLoaded = progressShown = true;
+    log_.push_back(L"progress show");
+}
+
+WindowRef FakeUi::ProgressWindow() {
+    progressLoaded = true;
+    return kProgressHandle;
+}
+
+void FakeUi::UnloadProgressWindow() {
+    progressLoaded = progressShown = false;
+    log_.push_back(L"progress unload");
+}
+
+void FakeUi::UnloadAll() {
+    log_.push_back(L"unload all");
+}
+
+int FakeUi::MessageBox(const std::wstring& text, uint32_t style, const std::wstring& title) {
+    log_.push_back(L"message " + text + L" | " + Hex(style) + L" | " + title);
+    return 1;
+}
+
+void FakeProcess::Exit(int code) {
+    log_.push_back(L"exit " + std::to_wstring(code));
+    throw ProgramEnd{code};
+}
+
+Machine::Machine() {
+    fs.AddDrive(L'C');
+    fs.AddDrive(L'D');
+    fs.Folder(L"C:\\Tools");
+    fs.Folder(L"C:\\Work");
+}
+
+int Machine::Run(const std::wstring& arguments) {
+    process.commandLine = L"\"C:\\Tools\\Brisa.exe\"";
+    if (!arguments.empty()) {
+        process.commandLine += L" " + arguments;
+    }
+    try {
+        Main(state, platform);
+    } catch (const ProgramEnd& end) {
+        return end.code;
+    }
+    return -1;  // Main never returns
+}
+
+int Machine::Find(const std::wstring& prefix) const {
+    for (size_t i = 0; i < log.size(); ++i) {
+        if (log[i].rfind(prefix, 0) == 0) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+}  // namespace larkspur::testing

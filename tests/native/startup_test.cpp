@@ -1,0 +1,204 @@
+// The courses of a process, as the start-up routine drives them.
+#include <gtest/gtest.h>
+
+#include "fakes.h"
+
+namespace larkspur::testing {
+namespace {
+
+class StartupTest : public ::testing::Test {
+  protected:
+    Machine m;
+    void SetUp() override {
+        m.fs.File(L"C:\\Docs\\a.txt");
+        m.fs.File(L"C:\\Docs\\Proj\\x.txt");
+        m.fs.Folder(L"D:\\Out");
+    }
+    void SilentMode(const std::wstring& location, const std::wstring& force = L"0") {
+        m.Setting(L"Silent", L"Use", L"1");
+        m.Setting(L"Silent", L"Location", location);
+        m.Setting(L"Silent", L"Force", force);
+    }
+    bool Before(const std::wstring& a, const std::wstring& b) {
+        const int i = m.Find(a), j = m.Find(b);
+        return i >= 0 && j >= 0 && i < j;
+    }
+};
+
+TEST_F(StartupTest, AnEmptyArgumentStringShowsTheSettingsWindowOnly) {
+    EXPECT_EQ(m.Run(L""), kExitSuccess);
+    EXPECT_EQ(m.log, (Log{L"settings window", L"unload all", L"exit 0"}));
+}
+
+TEST_F(StartupTest, UseOtherThanZeroOrOneEndsAtOnce) {
+    for (const wchar_t* use : {L"2", L"-1", L"1.5"}) {  // 1.5 rounds to 2
+        m.log.clear();
+        m.Setting(L"Silent", L"Use", use);
+        EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), kExitSuccess);
+        EXPECT_EQ(m.log, (Log{L"read Silent/Use", L"unload all", L"exit 0"})) << use;
+    }
+}
+
+TEST_F(StartupTest, WithoutSettingsARunIsInteractive) {
+    m.ui.dialog = [](RunState& s) {
+        s.OutputFolder = L"D:\\Out\\";
+        s.AttrMask = 1;
+        s.AttrOn = -1;
+        return true;
+    };
+    EXPECT_EQ(m.Run(L"C:\\Docs\\Proj C:\\Docs\\a.txt"), kExitSuccess);
+    EXPECT_TRUE(Before(L"dialog", L"progress show"));
+    EXPECT_TRUE(Before(L"progress show", L"copy 0x201"));
+    EXPECT_TRUE(Before(L"copy 0x201", L"progress unload"));
+    EXPECT_TRUE(Before(L"progress unload", L"message Succeeded! | 0x10040 | Larkspur Ver.1.52"));
+    EXPECT_EQ(m.Find(L"tray"), -1);
+    EXPECT_EQ(m.fs.Attributes(L"D:\\Out\\Proj\\x.txt"), kAttrReadOnly);
+    EXPECT_GT(m.ui.yields, 3);
+}
+
+TEST_F(StartupTest, CancellingTheDialogCopiesNothing) {
+    m.ui.dialog = [](RunState&) { return false; };
+    EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), kExitCancelled);
+    EXPECT_EQ(m.shell.requests, 0);
+    EXPECT_EQ(m.Find(L"progress show"), -1);
+    EXPECT_EQ(m.Find(L"message"), -1);
+}
+
+TEST_F(StartupTest, MissingItemsAreNamedAndNothingIsCopied) {
+    EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt C:\\Docs\\gone.txt \"C:\\Docs\\gone too\""), kExitBadInput);
+    EXPECT_EQ(m.shell.requests, 0);
+    EXPECT_TRUE(Before(L"progress unload",
+                       L"message These items do not exist, so nothing was copied:\r\n"
+                       L"C:\\Docs\\gone.txt\r\nC:\\Docs\\gone too | 0x10030"));
+}
+
+TEST_F(StartupTest, SilentModeCopiesWithTheSavedSettingsUnderItsIcon) {
+    SilentMode(L"D:\\Out");
+    m.Setting(L"Silent", L"Hidden", L"1");
+    m.Setting(L"Silent", L"Archive", L"1");
+    m.Setting(L"Silent", L"Attributes", L"1");
+    EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), kExitSuccess);
+    EXPECT_EQ(m.state.OutputFolder, L"D:\\Out\\");
+    EXPECT_EQ(m.state.AttrMask, 34);
+    EXPECT_EQ(m.state.AttrOn, -1);
+    EXPECT_EQ(m.fs.Attributes(L"D:\\Out\\a.txt"), kAttrHidden | kAttrArchive);
+    EXPECT_TRUE(Before(L"tray add", L"copy 0x215"));
+    EXPECT_TRUE(Before(L"copy 0x215", L"tray remove"));
+    EXPECT_EQ(m.Find(L"dialog"), -1);
+    EXPECT_EQ(m.Find(L"message"), -1);
+    EXPECT_EQ(m.Find(L"progress show"), -1);
+    ASSERT_EQ(m.shell.trayAdds.size(), 1u);
+    const TrayIconRecord& icon = m.shell.trayAdds[0];
+    EXPECT_EQ(icon.owner, FakeUi::kProgressHandle);
+    EXPECT_EQ(icon.id, 1u);
+    EXPECT_EQ(icon.flags, 7u);
+    EXPECT_EQ(icon.callbackMessage, 0x200u);
+    EXPECT_EQ(icon.tip, L"Larkspur Ver.1.52");
+    // The attribute keys are read in this order, after the icon is placed.
+    EXPECT_TRUE(Before(L"tray add", L"read Silent/Hidden"));
+    EXPECT_TRUE(Before(L"read Silent/Hidden", L"read Silent/System"));
+    EXPECT_TRUE(Before(L"read Silent/System", L"read Silent/Archive"));
+    EXPECT_TRUE(Before(L"read Silent/Archive", L"read Silent/ReadOnly"));
+}
+
+TEST_F(StartupTest, SilentModeSumsTheAttributeSettingsAsRealNumbersAndRoundsOnce) {
+    struct Case {
+        const wchar_t *readOnly, *hidden, *system, *archive, *attributes;
+        int16_t mask, on;
+    } cases[] = {
+        {L"0.5", L"0.5", L"", L"", L"1", 2, -1},    // 0.5 + 1 = 1.5 rounds to 2
+        {L"", L"", L"", L"10000", L"x", 32767, 0},  // clamped, never wrapped
+        {L"1", L"", L"", L"", L"0.25", 1, -1},      // not 0, so on
+    };
+    for (const Case& c : cases) {
+        Machine fresh;
+        fresh.fs.File(L"C:\\Docs\\a.txt");
+        fresh.fs.Folder(L"D:\\Out");
+        fresh.Setting(L"Silent", L"Use", L"1");
+        fresh.Setting(L"Silent", L"Location", L"D:\\Out");
+        fresh.Setting(L"Silent", L"ReadOnly", c.readOnly);
+        fresh.Setting(L"Silent", L"Hidden", c.hidden);
+        fresh.Setting(L"Silent", L"System", c.system);
+        fresh.Setting(L"Silent", L"Archive", c.archive);
+        fresh.Setting(L"Silent", L"Attributes", c.attributes);
+        fresh.Run(L"C:\\Docs\\a.txt");
+        EXPECT_EQ(fresh.state.AttrMask, c.mask) << c.readOnly << L" " << c.archive;
+        EXPECT_EQ(fresh.state.AttrOn, c.on);
+    }
+}
+
+TEST_F(StartupTest, SilentModeAsksForAMissingFolderButKeepsItsOwnAttributes) {
+    SilentMode(L"D:\\Gone");
+    m.Setting(L"Silent", L"ReadOnly", L"1");
+    m.Setting(L"Silent", L"Attributes", L"1");
+    m.ui.dialog = [](RunState& s) {
+        EXPECT_EQ(s.OutputFolder, L"D:\\Gone\\");  // where the dialog starts from
+        s.OutputFolder = L"D:\\Out\\";
+        s.AttrMask = 6;  // ignored: Silent Mode reads its own set afterwards
+        s.AttrOn = 0;
+        return true;
+    };
+    EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), kExitSuccess);
+    EXPECT_GE(m.Find(L"dialog silent"), 0);
+    EXPECT_EQ(m.fs.Attributes(L"D:\\Out\\a.txt"), kAttrReadOnly);
+}
+
+TEST_F(StartupTest, SilentModeCancelledDialogEndsWithoutIcon) {
+    SilentMode(L"D:\\Gone");
+    m.ui.dialog = [](RunState&) { return false; };
+    EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), kExitCancelled);
+    EXPECT_EQ(m.Find(L"tray"), -1);
+    EXPECT_EQ(m.shell.requests, 0);
+}
+
+TEST_F(StartupTest, ForceModeCreatesTheFolderOrEndsWithAnError) {
+    SilentMode(L"D:\\New\\Two\\Three", L"1");
+    EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), kExitSuccess);
+    EXPECT_TRUE(m.fs.FolderExists(L"D:\\New\\Two\\Three"));
+    EXPECT_NE(m.fs.Find(L"D:\\New\\Two\\Three\\a.txt"), nullptr);
+    EXPECT_EQ(m.state.ApiResult, 1);  // kept, then overwritten by the icon call's result
+
+    Machine bad;
+    bad.fs.File(L"C:\\Docs\\a.txt");
+    bad.Setting(L"Silent", L"Use", L"1");
+    bad.Setting(L"Silent", L"Location", L"Q:\\NoDrive");
+    bad.Setting(L"Silent", L"Force", L"1");
+    EXPECT_EQ(bad.Run(L"C:\\Docs\\a.txt"), kExitNoOutputFolder);
+    EXPECT_GE(bad.Find(L"message Not to Create Folder | 0x30 | Error"), 0);
+    EXPECT_EQ(bad.Find(L"tray"), -1);
+    EXPECT_EQ(bad.shell.requests, 0);
+}
+
+TEST_F(StartupTest, ForceModeTwoNeitherTestsNorCreates) {
+    SilentMode(L"D:\\NotThere", L"2");
+    EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), kExitSuccess);
+    EXPECT_EQ(m.Find(L"dialog"), -1);
+    EXPECT_EQ(m.shell.requests, 1);
+    EXPECT_EQ(m.shell.lastTo, std::wstring(L"D:\\NotThere\\a.txt\0\0", 19));
+}
+
+TEST_F(StartupTest, AnEmptyLocationIsTheRootOfTheCurrentDrive) {
+    SilentMode(L"");
+    m.fs.currentFolder = L"D:\\Out";
+    EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), kExitSuccess);
+    EXPECT_EQ(m.state.OutputFolder, L"\\");
+    EXPECT_EQ(m.Find(L"dialog"), -1);
+}
+
+TEST_F(StartupTest, SilentAbortRemovesTheIconBeforeSayingSo) {
+    SilentMode(L"D:\\Out");
+    m.shell.outcome.result = 2;
+    EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), kExitAborted);
+    EXPECT_TRUE(Before(L"tray remove", L"message Aborted! | 0x10030 | Larkspur Ver.1.52"));
+    EXPECT_EQ(m.log.back(), L"exit 2");
+}
+
+TEST_F(StartupTest, OnlyEmptyFoldersSentIsASuccessWithNothingCopied) {
+    m.fs.Folder(L"C:\\Docs\\Empty\\Sub");
+    EXPECT_EQ(m.Run(L"C:\\Docs\\Empty"), kExitSuccess);
+    EXPECT_EQ(m.shell.requests, 0);
+    EXPECT_GE(m.Find(L"message Succeeded!"), 0);
+}
+
+}  // namespace
+}  // namespace larkspur::testing
