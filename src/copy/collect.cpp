@@ -78,7 +78,7 @@ void CollectFiles(RunState& state, Platform& p, const std::wstring& folder) {
                 file.append(name);
                 AddFile(state, file, rootLength);
             }
-            p.ui.Yield();
+            p.ui.YieldToWindowSystem();
         });
         // Walked next in listing order: push them so the first comes off first.
         std::move(subfolders.rbegin(), subfolders.rend(), std::back_inserter(pending));

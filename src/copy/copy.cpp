@@ -121,7 +121,7 @@ void CopyFiles(RunState& state, Platform& p, uint32_t flags) {
     if (outcome.result != 0) {
         RemoveTrayIcon(state, p);
         p.ui.UnloadProgressWindow();
-        p.ui.MessageBox(L"Aborted!", kMbExclamation | kMbForeground, p.process.ProductName());
+        p.ui.ShowMessage(L"Aborted!", kMbExclamation | kMbForeground, p.process.ProductName());
         EndProgram(state, p, kExitAborted);
     }
 
@@ -146,8 +146,8 @@ void CopyFiles(RunState& state, Platform& p, uint32_t flags) {
     if (outcome.anyOperationsAborted || !notCopied.empty() || !noAttributes.empty()) {
         RemoveTrayIcon(state, p);
         p.ui.UnloadProgressWindow();
-        p.ui.MessageBox(IncompleteMessage(notCopied, noAttributes, outcome.anyOperationsAborted),
-                        kMbExclamation | kMbForeground, p.process.ProductName());
+        p.ui.ShowMessage(IncompleteMessage(notCopied, noAttributes, outcome.anyOperationsAborted),
+                         kMbExclamation | kMbForeground, p.process.ProductName());
         EndProgram(state, p, kExitIncomplete);
     }
 }

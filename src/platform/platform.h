@@ -137,11 +137,12 @@ class Ui {
     // Unloads every window of the program.
     virtual void UnloadAll() = 0;
 
-    virtual int MessageBox(const std::wstring& text, uint32_t style, const std::wstring& title) = 0;
+    virtual int ShowMessage(const std::wstring& text, uint32_t style,
+                            const std::wstring& title) = 0;
 
     // Lets the window system process pending messages, so that windows
     // repaint during long work. Cheap enough to call per file.
-    virtual void Yield() = 0;
+    virtual void YieldToWindowSystem() = 0;
 };
 
 // The process itself.

@@ -27,17 +27,17 @@ constexpr size_t kMissingListed = 10;
 // when an item does not exist, before anything is copied.
 void CollectSources(RunState& state, Platform& p, const std::wstring& arguments) {
     state.ArgTokens = SplitAtSpaces(arguments);
-    p.ui.Yield();
+    p.ui.YieldToWindowSystem();
     SplitArgs(state, p.fs);
-    p.ui.Yield();
+    p.ui.YieldToWindowSystem();
     for (size_t i = 1; i < state.FolderList.size(); ++i) {
         CollectFiles(state, p, state.FolderList[i]);
     }
     if (!state.MissingItems.empty()) {
         RemoveTrayIcon(state, p);
         p.ui.UnloadProgressWindow();
-        p.ui.MessageBox(MissingItemsMessage(state.MissingItems), kMbExclamation | kMbForeground,
-                        p.process.ProductName());
+        p.ui.ShowMessage(MissingItemsMessage(state.MissingItems), kMbExclamation | kMbForeground,
+                         p.process.ProductName());
         EndProgram(state, p, kExitBadInput);
     }
 }
@@ -48,10 +48,10 @@ void CollectSources(RunState& state, Platform& p, const std::wstring& arguments)
     }
     p.ui.ShowProgressWindow();
     CollectSources(state, p, arguments);
-    p.ui.Yield();
+    p.ui.YieldToWindowSystem();
     CopyFiles(state, p, kInteractiveCopyFlags);
     p.ui.UnloadProgressWindow();
-    p.ui.MessageBox(L"Succeeded!", kMbInformation | kMbForeground, p.process.ProductName());
+    p.ui.ShowMessage(L"Succeeded!", kMbInformation | kMbForeground, p.process.ProductName());
     EndProgram(state, p, kExitSuccess);
 }
 
@@ -65,7 +65,7 @@ void CollectSources(RunState& state, Platform& p, const std::wstring& arguments)
     } else if (state.ForceMode == 1) {
         state.ApiResult = MakeSureDirectoryPathExists(p.fs, state.OutputFolder);
         if (state.ApiResult == 0) {
-            p.ui.MessageBox(L"Not to Create Folder", kMbExclamation, L"Error");
+            p.ui.ShowMessage(L"Not to Create Folder", kMbExclamation, L"Error");
             EndProgram(state, p, kExitNoOutputFolder);
         }
     }
@@ -85,7 +85,7 @@ void CollectSources(RunState& state, Platform& p, const std::wstring& arguments)
     state.AttrOn = ReadNumber(ReadIni(p, L"Silent", L"Attributes")) != 0 ? -1 : 0;
 
     CollectSources(state, p, arguments);
-    p.ui.Yield();
+    p.ui.YieldToWindowSystem();
     CopyFiles(state, p, kSilentCopyFlags);
     RemoveTrayIcon(state, p);
     EndProgram(state, p, kExitSuccess);

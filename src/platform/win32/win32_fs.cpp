@@ -1,0 +1,126 @@
+// File-system services through direct Win32 calls.
+#include "platform/win32/win32_platform.h"
+
+namespace larkspur::win32 {
+
+namespace {
+
+constexpr size_t kExtendedFrom = 248;  // CreateDirectoryW's limit is MAX_PATH - 12
+
+// Closes a search handle when it goes out of scope.
+class FindHandle {
+  public:
+    explicit FindHandle(HANDLE h) : h_(h) {}
+    ~FindHandle() {
+        if (valid()) {
+            FindClose(h_);
+        }
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return h_; }
+
+  private:
+    HANDLE h_;
+};
+
+// Asking a removable drive without a medium must not bring up the system's
+// "insert a disk" box.
+class NoCriticalErrorBoxes {
+  public:
+    NoCriticalErrorBoxes() { SetThreadErrorMode(SEM_FAILCRITICALERRORS, &old_); }
+    ~NoCriticalErrorBoxes() { SetThreadErrorMode(old_, nullptr); }
+    NoCriticalErrorBoxes(const NoCriticalErrorBoxes&) = delete;
+    NoCriticalErrorBoxes& operator=(const NoCriticalErrorBoxes&) = delete;
+
+  private:
+    DWORD old_ = 0;
+};
+
+}  // namespace
+
+std::wstring ForApi(const std::wstring& path) {
+    if (path.size() < kExtendedFrom || path.rfind(L"\\\\?\\", 0) == 0) {
+        return path;
+    }
+    if (path.size() > 2 && path[1] == L':' && path[2] == L'\\') {
+        return L"\\\\?\\" + path;
+    }
+    if (path.rfind(L"\\\\", 0) == 0) {
+        return L"\\\\?\\UNC\\" + path.substr(2);
+    }
+    return path;
+}
+
+uint32_t Win32FileSystem::Attributes(const std::wstring& path) {
+    return GetFileAttributesW(ForApi(path).c_str());
+}
+
+std::wstring Win32FileSystem::StoredName(const std::wstring& path) {
+    WIN32_FIND_DATAW data;
+    FindHandle find(FindFirstFileExW(ForApi(path).c_str(), FindExInfoBasic, &data,
+                                     FindExSearchNameMatch, nullptr, 0));
+    return find.valid() ? std::wstring(data.cFileName) : std::wstring();
+}
+
+std::wstring Win32FileSystem::FullPath(const std::wstring& path) {
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n =
+            GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (n == 0) {
+            return path;
+        }
+        if (n < full.size()) {
+            full.resize(n);
+            return full;
+        }
+        full.resize(n);
+    }
+}
+
+bool Win32FileSystem::ListFolder(const std::wstring& folder, const EntrySink& sink) {
+    WIN32_FIND_DATAW data;
+    FindHandle find(FindFirstFileExW(ForApi(folder + L'*').c_str(), FindExInfoBasic, &data,
+                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find.valid()) {
+        return false;
+    }
+    do {
+        sink(data.cFileName, data.dwFileAttributes);
+    } while (FindNextFileW(find.get(), &data));
+    return true;
+}
+
+bool Win32FileSystem::FolderExists(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(ForApi(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32FileSystem::DriveExists(wchar_t letter) {
+    const wchar_t upper = letter >= L'a' && letter <= L'z' ? letter - (L'a' - L'A') : letter;
+    if (upper < L'A' || upper > L'Z') {
+        return false;
+    }
+    return (GetLogicalDrives() >> (upper - L'A')) & 1;
+}
+
+bool Win32FileSystem::DriveReady(wchar_t letter) {
+    if (!DriveExists(letter)) {
+        return false;
+    }
+    NoCriticalErrorBoxes quiet;
+    const wchar_t root[] = {letter, L':', L'\\', L'\0'};
+    return GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0) != 0;
+}
+
+bool Win32FileSystem::CreateFolder(const std::wstring& path) {
+    return CreateDirectoryW(ForApi(path).c_str(), nullptr) != 0;
+}
+
+bool Win32FileSystem::SetAttributes(const std::wstring& path, uint32_t attributes) {
+    return SetFileAttributesW(ForApi(path).c_str(), attributes) != 0;
+}
+
+}  // namespace larkspur::win32

@@ -1,0 +1,70 @@
+// The Win32 realisation of the platform interfaces.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace larkspur::win32 {
+
+// Paths of 248 characters and more reach the file-system calls in their
+// extended form (\\?\C:\... or \\?\UNC\server\...), which lifts the
+// MAX_PATH limit; shorter ones go as they are, so the platform's own
+// normalisation still applies to them.
+std::wstring ForApi(const std::wstring& path);
+
+class Win32FileSystem : public FileSystem {
+  public:
+    uint32_t Attributes(const std::wstring& path) override;
+    std::wstring StoredName(const std::wstring& path) override;
+    std::wstring FullPath(const std::wstring& path) override;
+    bool ListFolder(const std::wstring& folder, const EntrySink& sink) override;
+    bool FolderExists(const std::wstring& path) override;
+    bool DriveExists(wchar_t letter) override;
+    bool DriveReady(wchar_t letter) override;
+    bool CreateFolder(const std::wstring& path) override;
+    bool SetAttributes(const std::wstring& path, uint32_t attributes) override;
+};
+
+class Win32Shell : public Shell {
+  public:
+    ~Win32Shell() override;
+    CopyOutcome FileOperationCopy(const CopyRequest& request) override;
+    bool AddTrayIcon(const TrayIconRecord& icon) override;
+    bool RemoveTrayIcon(const TrayIconRecord& icon) override;
+
+  private:
+    HICON trayIcon_ = nullptr;  // kept loaded while the icon is in the tray
+};
+
+// The settings file through the platform's profile functions. A file the
+// program creates starts as UTF-16LE with a byte-order mark, which the
+// profile functions keep, so folder names outside the ANSI code page
+// survive; an existing file keeps its encoding.
+class Win32Profile : public ProfileStore {
+  public:
+    std::wstring Read(const std::wstring& section, const std::wstring& key, size_t capacity,
+                      const std::wstring& file) override;
+    bool Write(const std::wstring& section, const std::wstring& key, const std::wstring& value,
+               const std::wstring& file) override;
+};
+
+class Win32Process : public Process {
+  public:
+    std::wstring CommandLine() override;
+    std::wstring ProgramFolder() override;
+    std::wstring ProductName() override;
+    std::wstring AppTitle() override;
+    [[noreturn]] void Exit(int code) override;
+};
+
+// The path of the running executable.
+std::wstring ModulePath(HMODULE module);
+
+// A string of the program's version information, from the first
+// translation it lists ("ProductName", "FileVersion", ...).
+std::wstring VersionString(HMODULE module, const wchar_t* name);
+
+}  // namespace larkspur::win32

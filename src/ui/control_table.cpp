@@ -1,0 +1,342 @@
+// Creating windows and their controls from tables.
+//
+// Platform notes:
+// - Child windows are linked at the bottom of the z-order as they are
+//   created, and the dialog manager's Tab key walks the z-order, so the
+//   controls are created in tab order. Frames are moved to the bottom
+//   afterwards: a heading check box that lies over a frame's caption must
+//   paint above it, and a frame takes no focus, so the tab order stays.
+// - Frames are plain group boxes, not containers: a control "in" a frame is a
+//   child of the window placed at the frame's position plus its own.
+// - Fonts are chosen so that a control's text always fits its height: when
+//   the wanted font's cell is taller than the control (12-pixel labels with a
+//   9-point system font, say), the same face is used at the control's height.
+#include "ui/control_table.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "resource.h"
+
+namespace larkspur::ui {
+
+namespace {
+
+struct KindClass {
+    const wchar_t* className;
+    DWORD style;
+    DWORD exStyle;
+};
+
+KindClass ClassOf(Kind kind) {
+    switch (kind) {
+        case Kind::Label:
+            return {WC_STATICW, SS_LEFT | SS_NOPREFIX, 0};
+        case Kind::Button:
+            return {WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 0};
+        case Kind::CheckBox:
+            return {WC_BUTTONW, BS_3STATE | WS_TABSTOP, 0};
+        case Kind::GroupBox:
+            return {WC_BUTTONW, BS_GROUPBOX, 0};
+        case Kind::Edit:
+            return {WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    }
+    return {WC_STATICW, 0, 0};
+}
+
+void RegisterFormClass(const FormSpec& spec, WNDPROC proc) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (GetClassInfoExW(instance, spec.className, &wc)) {
+        return;
+    }
+    wc.cbSize = sizeof wc;
+    wc.style = spec.classStyle;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.hIcon = static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_PROGRAM), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0));
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = spec.className;
+    RegisterClassExW(&wc);
+}
+
+// The system's message font at dpi: the window default.
+LOGFONTW DefaultFont(UINT dpi) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
+        LOGFONTW lf{};
+        lf.lfHeight = -Scale(12, dpi);
+        lstrcpynW(lf.lfFaceName, L"MS Shell Dlg 2", LF_FACESIZE);
+        return lf;
+    }
+    return metrics.lfMessageFont;
+}
+
+int CellHeight(HFONT font) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return tm.tmHeight;
+}
+
+}  // namespace
+
+Form::~Form() {
+    Unload();
+    for (const CachedFont& f : fonts_) {
+        DeleteObject(f.font);
+    }
+}
+
+bool Form::Load(HWND owner) {
+    if (hwnd_) {
+        return true;
+    }
+    RegisterFormClass(spec_, &Form::Trampoline);
+    // Created at the default position with a provisional size; the real size
+    // follows from the DPI of the monitor the window lands on.
+    CreateWindowExW(spec_.exStyle, spec_.className, spec_.caption, spec_.style, CW_USEDEFAULT,
+                    CW_USEDEFAULT, spec_.clientWidth, spec_.clientHeight, owner, nullptr,
+                    GetModuleHandleW(nullptr), this);
+    if (!hwnd_) {
+        return false;
+    }
+    dpi_ = GetDpiForWindow(hwnd_);
+    if (dpi_ == 0) {
+        dpi_ = 96;
+    }
+    SizeClientArea();
+    CreateControls();
+    Layout();
+    OnLoad();
+    return true;
+}
+
+void Form::Unload() {
+    if (hwnd_) {
+        DestroyWindow(hwnd_);  // WM_NCDESTROY clears hwnd_
+    }
+    controls_.clear();
+}
+
+size_t Form::RowOf(std::wstring_view name, int index) const {
+    for (size_t i = 0; i < spec_.controls.size(); ++i) {
+        if (spec_.controls[i].name == name && spec_.controls[i].index == index) {
+            return i;
+        }
+    }
+    return static_cast<size_t>(-1);
+}
+
+HWND Form::Control(std::wstring_view name, int index) const {
+    const size_t row = RowOf(name, index);
+    return row < controls_.size() ? controls_[row] : nullptr;
+}
+
+void Form::CreateControls() {
+    controls_.assign(spec_.controls.size(), nullptr);
+    std::vector<size_t> order(spec_.controls.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
+    }
+    // Tab order first; controls that take no focus after those, in table order.
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        const int ta = spec_.controls[a].tab, tb = spec_.controls[b].tab;
+        return (ta < 0 ? INT_MAX : ta) < (tb < 0 ? INT_MAX : tb);
+    });
+    for (size_t i : order) {
+        const ControlRow& row = spec_.controls[i];
+        const KindClass kind = ClassOf(row.kind);
+        controls_[i] =
+            CreateWindowExW(kind.exStyle, kind.className, row.caption ? row.caption : L"",
+                            WS_CHILD | WS_VISIBLE | kind.style, 0, 0, 0, 0, hwnd_,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)),
+                            GetModuleHandleW(nullptr), nullptr);
+    }
+    for (size_t i = 0; i < controls_.size(); ++i) {
+        if (spec_.controls[i].kind == Kind::GroupBox) {
+            SetWindowPos(controls_[i], HWND_BOTTOM, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
+    }
+}
+
+HFONT Form::FontFor(const ControlRow& row) {
+    LOGFONTW lf = DefaultFont(dpi_);
+    if (row.font) {
+        if (row.font->face) {
+            lstrcpynW(lf.lfFaceName, row.font->face, LF_FACESIZE);
+        }
+        if (row.font->pointSize100) {
+            lf.lfHeight = -MulDiv(row.font->pointSize100, static_cast<int>(dpi_), 7200);
+        }
+        lf.lfWeight = row.font->weight;
+        lf.lfUnderline = row.font->underline;
+        lf.lfCharSet = row.font->charset;
+    }
+    auto cached = [&](const LOGFONTW& wanted) -> HFONT {
+        for (const CachedFont& f : fonts_) {
+            if (std::memcmp(&f.lf, &wanted, sizeof wanted) == 0) {
+                return f.font;
+            }
+        }
+        HFONT font = CreateFontIndirectW(&wanted);
+        fonts_.push_back({wanted, font});
+        return font;
+    };
+    HFONT font = cached(lf);
+    const int height = Scale(row.height, dpi_);
+    if (row.kind == Kind::Label && CellHeight(font) > height) {
+        lf.lfHeight = height;  // a positive height asks for the cell height
+        font = cached(lf);
+    }
+    return font;
+}
+
+void Form::Layout() {
+    for (size_t i = 0; i < controls_.size(); ++i) {
+        const ControlRow& row = spec_.controls[i];
+        int left = row.left, top = row.top;
+        for (const wchar_t* frame = row.frame; frame;) {
+            const size_t f = RowOf(frame);
+            if (f >= spec_.controls.size()) {
+                break;
+            }
+            left += spec_.controls[f].left;
+            top += spec_.controls[f].top;
+            frame = spec_.controls[f].frame;
+        }
+        SetWindowPos(controls_[i], nullptr, Scale(left, dpi_), Scale(top, dpi_),
+                     Scale(row.width, dpi_), Scale(row.height, dpi_),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row)), FALSE);
+    }
+}
+
+void Form::SizeClientArea() {
+    RECT rc{0, 0, Scale(spec_.clientWidth, dpi_), Scale(spec_.clientHeight, dpi_)};
+    AdjustWindowRectExForDpi(&rc, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
+                             static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), dpi_);
+    SetWindowPos(hwnd_, nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::CenterOnScreen() {
+    RECT window;
+    GetWindowRect(hwnd_, &window);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& work = monitor.rcWork;
+    const int width = window.right - window.left, height = window.bottom - window.top;
+    SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - width) / 2,
+                 work.top + (work.bottom - work.top - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::RunModal(HWND owner) {
+    if (!hwnd_) {
+        return;
+    }
+    const bool disableOwner = owner && IsWindowEnabled(owner);
+    if (disableOwner) {
+        EnableWindow(owner, FALSE);
+    }
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+    modalDone_ = false;
+    MSG msg;
+    while (!modalDone_ && hwnd_) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0) {
+                PostQuitMessage(static_cast<int>(msg.wParam));  // for the outer loop
+            }
+            break;
+        }
+        if (!hwnd_ || !IsDialogMessageW(hwnd_, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    if (disableOwner) {
+        EnableWindow(owner, TRUE);
+    }
+}
+
+void Form::EndModal() {
+    modalDone_ = true;
+    if (hwnd_) {
+        PostMessageW(hwnd_, WM_NULL, 0, 0);  // wakes the loop
+    }
+}
+
+LRESULT Form::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND: {
+            const WORD id = LOWORD(wParam);
+            if (lParam == 0 || id == IDOK || id == IDCANCEL) {
+                if (id == IDOK) {
+                    OnDefaultKey();
+                } else if (id == IDCANCEL) {
+                    OnCancelKey();
+                }
+                return 0;
+            }
+            const size_t row = static_cast<size_t>(id) - kFirstControlId;
+            if (id >= kFirstControlId && row < controls_.size()) {
+                OnCommand(row, HIWORD(wParam));
+            }
+            return 0;
+        }
+        case WM_CLOSE:
+            OnClose();
+            return 0;
+        case WM_DPICHANGED: {
+            dpi_ = HIWORD(wParam);
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            Layout();
+            return 0;
+        }
+        default:
+            return DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK Form::Trampoline(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    Form* form;
+    if (message == WM_NCCREATE) {
+        form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        form->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    } else {
+        form = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!form) {
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        form->hwnd_ = nullptr;
+        form->modalDone_ = true;
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    return form->WindowProc(message, wParam, lParam);
+}
+
+}  // namespace larkspur::ui

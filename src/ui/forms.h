@@ -1,0 +1,36 @@
+// The program's three windows.
+#pragma once
+
+#include "run/run_state.h"
+#include "ui/control_table.h"
+
+namespace larkspur::ui {
+
+// The progress window: fixed texts telling the user that a run is under way.
+// In a Silent Mode run it stays hidden and only lends its handle as owner of
+// the notification icon and of the shell's copy dialogs.
+class Form2 : public Form {
+  public:
+    explicit Form2(Process& process);
+    // The window's handle, loading the window hidden if needed.
+    HWND Handle();
+    // Shows it, centred, without making it modal.
+    void Show();
+
+  protected:
+    void OnLoad() override;
+
+  private:
+    Process& process_;
+};
+
+extern const FormSpec kForm2Spec;
+
+// The output folder dialog, modal. On OK it sets OutputFolder, AttrMask and
+// AttrOn and answers true; Cancel and the close box answer false.
+bool ShowOutForm(RunState& state, Platform& p);
+
+// The settings window, modal; returns when the user is done with it.
+void ShowForm1(RunState& state, Platform& p);
+
+}  // namespace larkspur::ui
