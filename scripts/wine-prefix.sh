@@ -16,15 +16,16 @@ up)
     if [ ! -f "$WINEPREFIX/.larkspur-ready" ]; then
         rm -rf "$WINEPREFIX"
         mkdir -p "$WINEPREFIX"
-        wineboot -i >/dev/null 2>&1
+        wineboot -i </dev/null >/dev/null 2>&1
         wineserver -w
         wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
         wineserver -w
         touch "$WINEPREFIX/.larkspur-ready"
     fi
-    wineserver -p
+    # Fails harmlessly when a server for this prefix is already running.
+    wineserver -p </dev/null >/dev/null 2>&1 || true
     # Warm up: the first process of a server starts the desktop and services.
-    wine cmd /c exit >/dev/null 2>&1 || true
+    wine cmd /c exit </dev/null >/dev/null 2>&1 || true
     ;;
 down)
     wineserver -k 2>/dev/null || true

@@ -332,7 +332,7 @@ void FakeUi::UnloadAll() {
     log_.push_back(L"unload all");
 }
 
-int FakeUi::MessageBox(const std::wstring& text, uint32_t style, const std::wstring& title) {
+int FakeUi::ShowMessage(const std::wstring& text, uint32_t style, const std::wstring& title) {
     log_.push_back(L"message " + text + L" | " + Hex(style) + L" | " + title);
     return 1;
 }

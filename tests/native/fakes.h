@@ -122,8 +122,8 @@ class FakeUi : public Ui {
     WindowRef ProgressWindow() override;
     void UnloadProgressWindow() override;
     void UnloadAll() override;
-    int MessageBox(const std::wstring& text, uint32_t style, const std::wstring& title) override;
-    void Yield() override { ++yields; }
+    int ShowMessage(const std::wstring& text, uint32_t style, const std::wstring& title) override;
+    void YieldToWindowSystem() override { ++yields; }
 
   private:
     Log& log_;

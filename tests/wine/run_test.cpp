@@ -1,0 +1,236 @@
+// Whole runs of Brisa.exe on real files, started as the shell starts a Send
+// To target: a process whose command line is the program's path followed
+// by the sent items.
+//
+// Wine facts relied on: Archive always reads as set on files, so only Read
+// Only, Hidden and System are compared exactly; Hidden and System survive in
+// the user.DOSATTRIB xattr.
+#include <gtest/gtest.h>
+
+#include "support.h"
+
+namespace larkspur::wine_test {
+namespace {
+
+constexpr DWORD kRhs = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+// One test's world: a private program folder, a source folder with the
+// items to send, and an output folder path.
+class RunTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        const std::wstring name = L"run-" + std::wstring(test.begin(), test.end());
+        install = MakeInstall(name);
+        root = install.dir.substr(0, install.dir.find_last_of(L'\\'));
+        docs = root + L"\\Docs";
+        out = root + L"\\Out";
+    }
+    void SilentMode(const std::wstring& location, const wchar_t* force, const wchar_t* attributes,
+                    const wchar_t* readOnly, const wchar_t* hidden, const wchar_t* system,
+                    const wchar_t* archive) {
+        install.Set(L"Silent", L"Use", L"1");
+        install.Set(L"Silent", L"Location", location);
+        install.Set(L"Silent", L"Force", force);
+        install.Set(L"Silent", L"Attributes", attributes);
+        install.Set(L"Silent", L"ReadOnly", readOnly);
+        install.Set(L"Silent", L"Hidden", hidden);
+        install.Set(L"Silent", L"System", system);
+        install.Set(L"Silent", L"Archive", archive);
+    }
+    Install install;
+    std::wstring root, docs, out;
+};
+
+TEST_F(RunTest, SilentModeCopiesTheWorkedExampleWithItsAttributes) {
+    WriteText(docs + L"\\Proj\\x.txt", "x");
+    WriteText(docs + L"\\Proj\\Sub\\y.txt", "y");
+    WriteText(docs + L"\\a.txt", "a");
+    WriteText(docs + L"\\not sent.txt", "n");
+    SilentMode(out, L"0", L"1", L"1", L"1", L"0", L"0");
+    CreateDirectoryW(out.c_str(), nullptr);
+
+    const RunResult run = RunBrisa(install, docs + L"\\Proj " + docs + L"\\a.txt");
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(run.messages.empty()) << "Silent Mode ends without a message";
+    EXPECT_EQ(FilesBelow(out),
+              (std::vector<std::wstring>{L"Proj\\Sub\\y.txt", L"Proj\\x.txt", L"a.txt"}));
+    for (const wchar_t* copy : {L"\\a.txt", L"\\Proj\\x.txt", L"\\Proj\\Sub\\y.txt"}) {
+        EXPECT_EQ(Attributes(out + copy) & kRhs, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN)
+            << copy;
+    }
+    EXPECT_EQ(ReadText(out + L"\\Proj\\Sub\\y.txt"), "y");
+    EXPECT_EQ(Attributes(docs + L"\\a.txt") & kRhs, 0u) << "the source is left alone";
+}
+
+TEST_F(RunTest, SilentModeSetsExactlyTheChosenSetAndNothingWhenOff) {
+    struct Case {
+        const wchar_t *attributes, *readOnly, *hidden, *system;
+        DWORD sourceAttributes, expected;
+    } cases[] = {
+        {L"1", L"0", L"0", L"1", 0, FILE_ATTRIBUTE_SYSTEM},
+        {L"1", L"0", L"0", L"0", FILE_ATTRIBUTE_HIDDEN, 0},  // attributes the copy had are cleared
+        {L"0", L"1", L"1", L"1", FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN},  // no pass
+    };
+    for (const Case& c : cases) {
+        RemoveTree(out);
+        RemoveTree(docs);
+        WriteText(docs + L"\\f.txt", "f");
+        SetFileAttributesW((docs + L"\\f.txt").c_str(),
+                           c.sourceAttributes | FILE_ATTRIBUTE_ARCHIVE);
+        SilentMode(out, L"1", c.attributes, c.readOnly, c.hidden, c.system, L"1");
+        const RunResult run = RunBrisa(install, docs + L"\\f.txt");
+        EXPECT_EQ(run.exitCode, 0u);
+        EXPECT_EQ(Attributes(out + L"\\f.txt") & kRhs, c.expected)
+            << c.attributes << c.readOnly << c.hidden << c.system;
+    }
+}
+
+TEST_F(RunTest, QuotedPathsNonAnsiNamesAndHiddenFilesInsideFolders) {
+    const std::wstring spaced = docs + L"\\two  spaces.txt";
+    const std::wstring japanese = docs + L"\\写真 フォルダ";
+    WriteText(spaced, "s");
+    WriteText(japanese + L"\\日本語.txt", "j");
+    WriteText(japanese + L"\\.dotfile", "d");
+    WriteText(japanese + L"\\hidden.txt", "h");
+    WriteText(japanese + L"\\Deep\\system.dat", "y");
+    SetFileAttributesW((japanese + L"\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesW((japanese + L"\\Deep\\system.dat").c_str(),
+                       FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN);
+    SilentMode(out, L"1", L"1", L"0", L"0", L"0", L"1");
+
+    const RunResult run = RunBrisa(install, L"\"" + spaced + L"\" \"" + japanese + L"\"");
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(FilesBelow(out), (std::vector<std::wstring>{
+                                   L"two  spaces.txt", L"写真 フォルダ\\.dotfile",
+                                   L"写真 フォルダ\\Deep\\system.dat", L"写真 フォルダ\\hidden.txt",
+                                   L"写真 フォルダ\\日本語.txt"}));
+    // Wine reads names that begin with a dot as hidden; every other copy
+    // carries exactly the chosen set, whatever its source had.
+    EXPECT_EQ(Attributes(out + L"\\写真 フォルダ\\Deep\\system.dat") & kRhs, 0u);
+    EXPECT_EQ(Attributes(out + L"\\写真 フォルダ\\hidden.txt") & kRhs, 0u);
+    EXPECT_EQ(ReadText(out + L"\\写真 フォルダ\\日本語.txt"), "j");
+}
+
+TEST_F(RunTest, ForceModeCreatesThreeMissingLevels) {
+    WriteText(docs + L"\\a.txt", "a");
+    const std::wstring deep = out + L"\\one\\two\\three";
+    SilentMode(deep, L"1", L"0", L"0", L"0", L"0", L"0");
+    const RunResult run = RunBrisa(install, docs + L"\\a.txt");
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(ReadText(deep + L"\\a.txt"), "a");
+}
+
+TEST_F(RunTest, ForceModeSaysSoWhenTheFolderCannotBeCreated) {
+    WriteText(docs + L"\\a.txt", "a");
+    WriteText(out, "a file where the output folder should be");
+    SilentMode(out + L"\\sub", L"1", L"0", L"0", L"0", L"0", L"0");
+    const RunResult run = RunBrisa(install, docs + L"\\a.txt");
+    EXPECT_EQ(run.exitCode, 5u);
+    ASSERT_EQ(run.messages.size(), 1u);
+    EXPECT_EQ(run.messages[0].text, L"Not to Create Folder");
+    EXPECT_EQ(run.messages[0].title, L"Error");
+}
+
+TEST_F(RunTest, UseTwoDoesNothing) {
+    WriteText(docs + L"\\a.txt", "a");
+    SilentMode(out, L"1", L"0", L"0", L"0", L"0", L"0");
+    install.Set(L"Silent", L"Use", L"2");
+    const RunResult run = RunBrisa(install, docs + L"\\a.txt");
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(run.messages.empty());
+    EXPECT_FALSE(Exists(out));
+}
+
+TEST_F(RunTest, AFailingShellCopySaysAbortedAndSetsNoAttributes) {
+    WriteText(docs + L"\\a.txt", "a");
+    WriteText(out, "a file where the output folder should be");
+    // Force 2: the folder is neither tested nor created, so the shell meets
+    // the file in its way.
+    SilentMode(out + L"\\sub", L"2", L"1", L"1", L"0", L"0", L"0");
+    const RunResult run = RunBrisa(install, docs + L"\\a.txt");
+    EXPECT_EQ(run.exitCode, 2u);
+    ASSERT_FALSE(run.messages.empty());
+    EXPECT_EQ(run.messages.back().text, L"Aborted!");
+    EXPECT_EQ(run.messages.back().title, L"Larkspur Ver.1.52");
+}
+
+TEST_F(RunTest, MissingItemsAreNamedAndNothingIsCopied) {
+    WriteText(docs + L"\\a.txt", "a");
+    SilentMode(out, L"1", L"0", L"0", L"0", L"0", L"0");
+    const RunResult run = RunBrisa(install, docs + L"\\a.txt " + docs + L"\\gone.txt");
+    EXPECT_EQ(run.exitCode, 4u);
+    ASSERT_EQ(run.messages.size(), 1u);
+    EXPECT_EQ(run.messages[0].text,
+              L"This item does not exist, so nothing was copied:\r\n" + docs + L"\\gone.txt");
+    EXPECT_TRUE(FilesBelow(out).empty());
+}
+
+TEST_F(RunTest, OnlyEmptyFoldersSentCopiesNothingAndSucceeds) {
+    CreateDirectoryW(docs.c_str(), nullptr);
+    CreateDirectoryW((docs + L"\\Empty").c_str(), nullptr);
+    CreateDirectoryW((docs + L"\\Empty\\Sub").c_str(), nullptr);
+    SilentMode(out, L"1", L"1", L"1", L"0", L"0", L"0");
+    const RunResult run = RunBrisa(install, docs + L"\\Empty");
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(run.messages.empty());
+    EXPECT_TRUE(FilesBelow(out).empty());
+    EXPECT_FALSE(Exists(out + L"\\Empty"));
+}
+
+// The interactive run, through the output folder dialog as it stands: the
+// folder typed into its text box, then OK or Cancel.
+WindowHandler OperateDialog(const std::wstring& folder, const wchar_t* button) {
+    return [folder, button](const SeenWindow& w) {
+        if (w.className != L"LarkspurOutForm") {
+            return false;
+        }
+        HWND text = FindChild(w.hwnd, L"Edit", nullptr);
+        SendMessageW(text, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+        Click(FindChild(w.hwnd, L"Button", button));
+        return true;
+    };
+}
+
+TEST_F(RunTest, WithoutSettingsARunIsInteractiveAndEndsWithSucceeded) {
+    WriteText(docs + L"\\Proj\\x.txt", "x");
+    CreateDirectoryW(out.c_str(), nullptr);
+    const RunResult run = RunBrisa(install, docs + L"\\Proj", OperateDialog(out, L"OK(&O)"));
+    EXPECT_EQ(run.exitCode, 0u);
+    ASSERT_EQ(run.messages.size(), 1u);
+    EXPECT_EQ(run.messages[0].text, L"Succeeded!");
+    EXPECT_EQ(run.messages[0].title, L"Larkspur Ver.1.52");
+    EXPECT_EQ(ReadText(out + L"\\Proj\\x.txt"), "x");
+    EXPECT_FALSE(Exists(install.ini)) << "the run wrote no settings";
+}
+
+TEST_F(RunTest, CancelInTheDialogCopiesNothing) {
+    WriteText(docs + L"\\a.txt", "a");
+    CreateDirectoryW(out.c_str(), nullptr);
+    const RunResult run = RunBrisa(install, docs + L"\\a.txt", OperateDialog(out, L"Cancel(&C)"));
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_TRUE(run.messages.empty());
+    EXPECT_TRUE(FilesBelow(out).empty());
+}
+
+TEST_F(RunTest, SilentModeWithAMissingFolderAsksInItsOwnCaption) {
+    WriteText(docs + L"\\a.txt", "a");
+    CreateDirectoryW(out.c_str(), nullptr);
+    SilentMode(root + L"\\Missing", L"0", L"1", L"0", L"1", L"0", L"0");
+    std::wstring caption;
+    const WindowHandler dialog = OperateDialog(out, L"OK(&O)");
+    const RunResult run = RunBrisa(install, docs + L"\\a.txt", [&](const SeenWindow& w) {
+        if (w.className == L"LarkspurOutForm") {
+            caption = w.title;
+        }
+        return dialog(w);
+    });
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(caption, L"Silent:出力フォルダが見つかりません");
+    EXPECT_TRUE(run.messages.empty());
+    EXPECT_EQ(Attributes(out + L"\\a.txt") & kRhs, FILE_ATTRIBUTE_HIDDEN);
+}
+
+}  // namespace
+}  // namespace larkspur::wine_test

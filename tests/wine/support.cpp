@@ -1,0 +1,267 @@
+#include "support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "platform/win32/win32_platform.h"
+
+namespace larkspur::wine_test {
+
+namespace {
+
+struct EnumState {
+    DWORD pid;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectTop(HWND hwnd, LPARAM param) {
+    auto* state = reinterpret_cast<EnumState*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == state->pid) {
+        state->windows.push_back(hwnd);
+    }
+    return TRUE;
+}
+
+std::wstring ClassOf(HWND hwnd) {
+    wchar_t name[128] = {};
+    GetClassNameW(hwnd, name, ARRAYSIZE(name));
+    return name;
+}
+
+std::wstring TextOf(HWND hwnd) {
+    // WM_GETTEXT is marshalled between processes, GetWindowText is not for
+    // controls of other processes.
+    const LRESULT n = SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+    SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(wcslen(text.c_str()));
+    return text;
+}
+
+BOOL CALLBACK CollectStatics(HWND hwnd, LPARAM param) {
+    auto* text = reinterpret_cast<std::wstring*>(param);
+    if (_wcsicmp(ClassOf(hwnd).c_str(), L"Static") == 0) {
+        const std::wstring piece = TextOf(hwnd);
+        if (!piece.empty()) {
+            if (!text->empty()) {
+                *text += L"\n";
+            }
+            *text += piece;
+        }
+    }
+    return TRUE;
+}
+
+struct FindState {
+    const wchar_t* className;
+    const wchar_t* caption;
+    HWND found;
+};
+
+BOOL CALLBACK FindMatching(HWND hwnd, LPARAM param) {
+    auto* state = reinterpret_cast<FindState*>(param);
+    if ((!state->className || _wcsicmp(ClassOf(hwnd).c_str(), state->className) == 0) &&
+        (!state->caption || TextOf(hwnd) == state->caption)) {
+        state->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::wstring BinDir() {
+    const std::wstring exe = win32::ModulePath(nullptr);
+    return exe.substr(0, exe.find_last_of(L'\\'));
+}
+
+std::wstring ScratchDir(const std::wstring& name) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring root = std::wstring(temp) + L"larkspur-tests";
+    CreateDirectoryW(root.c_str(), nullptr);
+    const std::wstring dir = root + L"\\" + name;
+    RemoveTree(dir);
+    CreateDirectoryW(dir.c_str(), nullptr);
+    return dir;
+}
+
+void RemoveTree(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return;
+    }
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteFileW(path.c_str());
+        return;
+    }
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (wcscmp(data.cFileName, L".") != 0 && wcscmp(data.cFileName, L"..") != 0) {
+                RemoveTree(path + L"\\" + data.cFileName);
+            }
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
+void WriteText(const std::wstring& path, const std::string& content) {
+    const size_t slash = path.find_last_of(L'\\');
+    for (size_t i = path.find(L'\\', 3); i != std::wstring::npos && i <= slash;
+         i = path.find(L'\\', i + 1)) {
+        CreateDirectoryW(path.substr(0, i).c_str(), nullptr);
+    }
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << "cannot write the test file";
+    DWORD written = 0;
+    WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    CloseHandle(h);
+}
+
+std::string ReadText(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        return std::string();
+    }
+    std::string content(GetFileSize(h, nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(h, content.data(), static_cast<DWORD>(content.size()), &read, nullptr);
+    CloseHandle(h);
+    content.resize(read);
+    return content;
+}
+
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+DWORD Attributes(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str());
+}
+
+std::vector<std::wstring> FilesBelow(const std::wstring& folder) {
+    std::vector<std::wstring> files;
+    std::vector<std::wstring> pending{L""};
+    while (!pending.empty()) {
+        const std::wstring relative = pending.back();
+        pending.pop_back();
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW((folder + L"\\" + relative + L"*").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE) {
+            continue;
+        }
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") {
+                continue;
+            }
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                pending.push_back(relative + name + L"\\");
+            } else {
+                files.push_back(relative + name);
+            }
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+void Install::Set(const wchar_t* section, const wchar_t* key, const std::wstring& value) const {
+    WritePrivateProfileStringW(section, key, value.c_str(), ini.c_str());
+}
+
+Install MakeInstall(const std::wstring& name) {
+    Install install;
+    install.dir = ScratchDir(name) + L"\\app";
+    CreateDirectoryW(install.dir.c_str(), nullptr);
+    install.exe = install.dir + L"\\Brisa.exe";
+    install.ini = install.dir + L"\\Brisa.ini";
+    EXPECT_TRUE(CopyFileW((BinDir() + L"\\Brisa.exe").c_str(), install.exe.c_str(), FALSE));
+    return install;
+}
+
+bool RunResult::SawMessage(const std::wstring& text) const {
+    return std::any_of(messages.begin(), messages.end(),
+                       [&](const SeenWindow& w) { return w.text == text; });
+}
+
+RunResult RunBrisa(const Install& install, const std::wstring& arguments,
+                   const WindowHandler& handler, DWORD timeoutMs) {
+    RunResult result;
+    std::wstring commandLine = L"\"" + install.exe + L"\"";
+    if (!arguments.empty()) {
+        commandLine += L" " + arguments;
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(install.exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                        nullptr, install.dir.c_str(), &startup, &process)) {
+        ADD_FAILURE() << "CreateProcess failed: " << GetLastError();
+        return result;
+    }
+    std::set<HWND> handled;
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT) {
+        if (GetTickCount64() > deadline) {
+            result.timedOut = true;
+            TerminateProcess(process.hProcess, 0xDEAD);
+            WaitForSingleObject(process.hProcess, INFINITE);
+            break;
+        }
+        EnumState state{process.dwProcessId, {}};
+        EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&state));
+        for (HWND hwnd : state.windows) {
+            if (handled.count(hwnd) || !IsWindowVisible(hwnd)) {
+                continue;
+            }
+            SeenWindow seen{hwnd, ClassOf(hwnd), TextOf(hwnd), L""};
+            const bool dialog = seen.className == L"#32770";
+            if (dialog) {
+                EnumChildWindows(hwnd, CollectStatics, reinterpret_cast<LPARAM>(&seen.text));
+                result.messages.push_back(seen);
+            }
+            if (handler && handler(seen)) {
+                handled.insert(hwnd);
+            } else if (dialog) {
+                // The default button: OK for the program's own message boxes.
+                PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
+                handled.insert(hwnd);
+            }
+        }
+    }
+    GetExitCodeProcess(process.hProcess, &result.exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return result;
+}
+
+void Click(HWND button) {
+    PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+HWND FindChild(HWND window, const wchar_t* className, const wchar_t* caption) {
+    FindState state{className, caption, nullptr};
+    EnumChildWindows(window, FindMatching, reinterpret_cast<LPARAM>(&state));
+    return state.found;
+}
+
+}  // namespace larkspur::wine_test
+
+// The Windows build links with -municode (wide entry points everywhere), so
+// the tests bring their own wide main instead of gtest_main's.
+int wmain(int argc, wchar_t** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

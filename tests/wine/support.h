@@ -1,0 +1,80 @@
+// Helpers of the tests that run under Wine: real files in a scratch folder,
+// a private copy of Brisa.exe per test (its settings file lives beside it),
+// and starting it as the shell does, answering its windows meanwhile.
+//
+// Wine facts the tests rely on, where they do:
+// - Archive always reads as set on files;
+// - Hidden and System are kept in the user.DOSATTRIB extended attribute, so
+//   the build folder must be on a file system with user xattrs;
+// - a headless prefix (null graphics driver) still creates every window, so
+//   message boxes block until something answers them.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace larkspur::wine_test {
+
+// The folder that holds the test executables and Brisa.exe.
+std::wstring BinDir();
+
+// A fresh, empty folder for one test: %TEMP%\larkspur-tests\name.
+std::wstring ScratchDir(const std::wstring& name);
+
+// Deletes a tree, clearing read-only, hidden and system bits on the way.
+void RemoveTree(const std::wstring& path);
+
+void WriteText(const std::wstring& path, const std::string& content);
+std::string ReadText(const std::wstring& path);
+bool Exists(const std::wstring& path);
+DWORD Attributes(const std::wstring& path);
+
+// Files below folder, as paths relative to it, sorted.
+std::vector<std::wstring> FilesBelow(const std::wstring& folder);
+
+// A private copy of Brisa.exe in its own folder.
+struct Install {
+    std::wstring dir;  // with no trailing backslash
+    std::wstring exe;
+    std::wstring ini;
+    // Writes one setting into Brisa.ini.
+    void Set(const wchar_t* section, const wchar_t* key, const std::wstring& value) const;
+};
+Install MakeInstall(const std::wstring& name);
+
+// A window of the program, seen once while it runs.
+struct SeenWindow {
+    HWND hwnd;
+    std::wstring className;
+    std::wstring title;
+    std::wstring text;  // a message box's text (its static controls, joined)
+};
+
+// What a test does with a window of the running program; return true when
+// the window was dealt with (it is not offered again).
+using WindowHandler = std::function<bool(const SeenWindow&)>;
+
+struct RunResult {
+    DWORD exitCode = STILL_ACTIVE;
+    bool timedOut = false;
+    std::vector<SeenWindow> messages;  // every dialog-class window, in order seen
+    bool SawMessage(const std::wstring& text) const;
+};
+
+// Starts exe with the command line "exe" arguments, exactly as the shell
+// starts a Send To target, and waits for it to end. Every dialog-class window
+// (message boxes, the shell's own dialogs) is recorded and answered with its
+// default button unless handler deals with it first; other visible windows
+// go to handler only.
+RunResult RunBrisa(const Install& install, const std::wstring& arguments,
+                   const WindowHandler& handler = nullptr, DWORD timeoutMs = 60000);
+
+// Presses a button of another process's window.
+void Click(HWND button);
+// The child control of window whose text is caption, or of class className.
+HWND FindChild(HWND window, const wchar_t* className, const wchar_t* caption);
+
+}  // namespace larkspur::wine_test
