@@ -128,6 +128,8 @@ TEST(FileSystem, ReachesPathsPastTheClassicLimit) {
     EXPECT_TRUE(fs.FolderExists(deep));
     EXPECT_EQ(fs.StoredName(deep), L"a-rather-long-folder-name");
     EXPECT_EQ(win32::ForApi(L"C:\\short"), L"C:\\short");
+    EXPECT_EQ(win32::ForApi(L"C:\\a\\.\\b/c\\\\" + std::wstring(250, L'x')),
+              L"\\\\?\\C:\\a\\b\\c\\" + std::wstring(250, L'x'));
     EXPECT_EQ(win32::ForApi(L"\\\\srv\\share\\" + std::wstring(250, L'x')),
               L"\\\\?\\UNC\\srv\\share\\" + std::wstring(250, L'x'));
 }

@@ -5,6 +5,7 @@
 // library, as uncompressed deflate blocks.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>

@@ -38,17 +38,36 @@ class NoCriticalErrorBoxes {
     DWORD old_ = 0;
 };
 
+std::wstring FullPathName(const std::wstring& path) {
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n =
+            GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (n == 0) {
+            return path;
+        }
+        if (n < full.size()) {
+            full.resize(n);
+            return full;
+        }
+        full.resize(n);
+    }
+}
+
 }  // namespace
 
 std::wstring ForApi(const std::wstring& path) {
     if (path.size() < kExtendedFrom || path.rfind(L"\\\\?\\", 0) == 0) {
         return path;
     }
-    if (path.size() > 2 && path[1] == L':' && path[2] == L'\\') {
-        return L"\\\\?\\" + path;
+    // The extended form is taken literally, so the path is normalised first
+    // (separators, "." and "..", doubled backslashes).
+    const std::wstring full = FullPathName(path);
+    if (full.size() > 2 && full[1] == L':' && full[2] == L'\\') {
+        return L"\\\\?\\" + full;
     }
-    if (path.rfind(L"\\\\", 0) == 0) {
-        return L"\\\\?\\UNC\\" + path.substr(2);
+    if (full.rfind(L"\\\\", 0) == 0) {
+        return L"\\\\?\\UNC\\" + full.substr(2);
     }
     return path;
 }
@@ -65,19 +84,7 @@ std::wstring Win32FileSystem::StoredName(const std::wstring& path) {
 }
 
 std::wstring Win32FileSystem::FullPath(const std::wstring& path) {
-    std::wstring full(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n =
-            GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-        if (n == 0) {
-            return path;
-        }
-        if (n < full.size()) {
-            full.resize(n);
-            return full;
-        }
-        full.resize(n);
-    }
+    return FullPathName(path);
 }
 
 bool Win32FileSystem::ListFolder(const std::wstring& folder, const EntrySink& sink) {

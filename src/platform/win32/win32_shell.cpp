@@ -3,6 +3,8 @@
 
 #include <shellapi.h>
 
+#include <cstddef>
+
 #include "resource.h"
 
 namespace larkspur::win32 {
