@@ -14,12 +14,7 @@ cmake --build --preset mingw --target Brisa
 export WINEPREFIX="$PWD/build/mingw/run-prefix"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-if [ ! -f "$WINEPREFIX/.larkspur-ready" ]; then
-    mkdir -p "$WINEPREFIX"
-    wineboot -i </dev/null >/dev/null 2>&1
-    wineserver -w
-    touch "$WINEPREFIX/.larkspur-ready"
-fi
+scripts/wine-prefix.sh display "$WINEPREFIX"
 if [ -z "${DISPLAY:-}" ]; then
     display=:87
     Xvfb "$display" -screen 0 1024x768x24 </dev/null >/dev/null 2>&1 &

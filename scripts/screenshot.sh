@@ -12,16 +12,10 @@ cmake --build --preset mingw --target screenshot
 export WINEPREFIX="$PWD/build/mingw/shot-prefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES=mscoree,mshtml=
-if [ ! -f "$WINEPREFIX/.larkspur-ready" ]; then
-    mkdir -p "$WINEPREFIX"
-    wineboot -i </dev/null >/dev/null 2>&1
-    wineserver -w
-    # No window manager on Xvfb: Wine draws the frames and captions itself.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    wineserver -w
-    touch "$WINEPREFIX/.larkspur-ready"
-fi
+scripts/wine-prefix.sh display "$WINEPREFIX"
+# No window manager on Xvfb: Wine draws the frames and captions itself.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
 display=:88
 Xvfb "$display" -screen 0 1024x768x24 </dev/null >/dev/null 2>&1 &
 xvfb=$!

@@ -1,9 +1,11 @@
 #!/bin/sh
-# Brings the test Wine prefix up or down.
-#   wine-prefix.sh up PREFIX    create the prefix once (headless: the null
-#                               graphics driver) and start a persistent
-#                               wineserver, so each test exe starts fast
-#   wine-prefix.sh down PREFIX  stop that wineserver
+# Makes and serves the project's Wine prefixes.
+#   wine-prefix.sh up PREFIX       the test prefix: created once, headless (the
+#                                  null graphics driver), with a persistent
+#                                  wineserver so each test exe starts fast
+#   wine-prefix.sh display PREFIX  a prefix for a real display (run.sh,
+#                                  screenshot.sh): created once, as Wine makes it
+#   wine-prefix.sh down PREFIX     stops the prefix's wineserver
 set -eu
 action=$1
 WINEPREFIX=$2
@@ -11,27 +13,35 @@ export WINEPREFIX
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
+create() {  # create [REG-ARGS...]: a new prefix, then one registry value
+    [ -f "$WINEPREFIX/.larkspur-ready" ] && return 0
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    wineboot -i </dev/null >/dev/null 2>&1
+    wineserver -w
+    if [ $# -gt 0 ]; then
+        wine reg add "$@" /f </dev/null >/dev/null 2>&1
+        wineserver -w
+    fi
+    touch "$WINEPREFIX/.larkspur-ready"
+}
+
 case $action in
 up)
-    if [ ! -f "$WINEPREFIX/.larkspur-ready" ]; then
-        rm -rf "$WINEPREFIX"
-        mkdir -p "$WINEPREFIX"
-        wineboot -i </dev/null >/dev/null 2>&1
-        wineserver -w
-        wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-        wineserver -w
-        touch "$WINEPREFIX/.larkspur-ready"
-    fi
+    create 'HKCU\Software\Wine\Drivers' /v Graphics /d null
     # Fails harmlessly when a server for this prefix is already running.
     wineserver -p </dev/null >/dev/null 2>&1 || true
     # Warm up: the first process of a server starts the desktop and services.
     wine cmd /c exit </dev/null >/dev/null 2>&1 || true
     ;;
+display)
+    create
+    ;;
 down)
     wineserver -k 2>/dev/null || true
     ;;
 *)
-    echo "usage: $0 up|down PREFIX" >&2
+    echo "usage: $0 up|display|down PREFIX" >&2
     exit 2
     ;;
 esac
