@@ -27,11 +27,6 @@ TEST(ArgumentString, IsTheCommandLineAfterTheProgramPathAndOneBlank) {
     }
 }
 
-TEST(SplitAtSpaces, KeepsEveryPiece) {
-    EXPECT_EQ(SplitAtSpaces(L"a  b "), (std::vector<std::wstring>{L"a", L"", L"b", L""}));
-    EXPECT_EQ(SplitAtSpaces(L"a"), (std::vector<std::wstring>{L"a"}));
-}
-
 class SplitArgsTest : public ::testing::Test {
   protected:
     Machine m;

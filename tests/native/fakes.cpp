@@ -187,7 +187,6 @@ std::wstring MemFs::FullPath(const std::wstring& path) {
 
 bool MemFs::ListFolder(const std::wstring& folder, const EntrySink& sink) {
     ++listCalls;
-    listed.push_back(folder);
     Node* node = Resolve(folder, false, false);
     if (!node || !node->IsFolder()) {
         return false;
@@ -307,24 +306,21 @@ bool FakeUi::ShowOutputFolderDialog(RunState& state) {
     if (dialog) {
         return dialog(state);
     }
-    state.OutputFolder = dialogFolder;
+    state.OutputFolder = L"D:\\Out\\";
     state.AttrMask = 0;
     state.AttrOn = 0;
     return true;
 }
 
 void FakeUi::ShowProgressWindow() {
-    progressLoaded = progressShown = true;
     log_.push_back(L"progress show");
 }
 
 WindowRef FakeUi::ProgressWindow() {
-    progressLoaded = true;
     return kProgressHandle;
 }
 
 void FakeUi::UnloadProgressWindow() {
-    progressLoaded = progressShown = false;
     log_.push_back(L"progress unload");
 }
 

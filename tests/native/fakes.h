@@ -48,7 +48,6 @@ class MemFs : public FileSystem {
     std::set<std::wstring> failSetAttributes;  // paths whose SetAttributes fails
     int listCalls = 0;
     int nameQueries = 0;
-    std::vector<std::wstring> listed;  // folders listed, in order
 
     uint32_t Attributes(const std::wstring& path) override;
     std::wstring StoredName(const std::wstring& path) override;
@@ -108,12 +107,9 @@ class FakeUi : public Ui {
   public:
     explicit FakeUi(Log& log) : log_(log) {}
     // What the output folder dialog does when shown: returns whether it was
-    // confirmed. By default it confirms with dialogFolder and no attributes.
+    // confirmed. By default it confirms D:\Out\ with no attributes.
     std::function<bool(RunState&)> dialog;
-    std::wstring dialogFolder = L"D:\\Out\\";
     int yields = 0;
-    bool progressLoaded = false;
-    bool progressShown = false;
     static constexpr WindowRef kProgressHandle = 0x2002;
 
     void ShowSettingsWindow(RunState& state) override;

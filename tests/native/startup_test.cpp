@@ -30,15 +30,6 @@ TEST_F(StartupTest, AnEmptyArgumentStringShowsTheSettingsWindowOnly) {
     EXPECT_EQ(m.log, (Log{L"settings window", L"unload all", L"exit 0"}));
 }
 
-TEST_F(StartupTest, UseOtherThanZeroOrOneEndsAtOnce) {
-    for (const wchar_t* use : {L"2", L"-1", L"1.5"}) {  // 1.5 rounds to 2
-        m.log.clear();
-        m.Setting(L"Silent", L"Use", use);
-        EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), kExitSuccess);
-        EXPECT_EQ(m.log, (Log{L"read Silent/Use", L"unload all", L"exit 0"})) << use;
-    }
-}
-
 TEST_F(StartupTest, WithoutSettingsARunIsInteractive) {
     m.ui.dialog = [](RunState& s) {
         s.OutputFolder = L"D:\\Out\\";
@@ -62,14 +53,6 @@ TEST_F(StartupTest, CancellingTheDialogCopiesNothing) {
     EXPECT_EQ(m.shell.requests, 0);
     EXPECT_EQ(m.Find(L"progress show"), -1);
     EXPECT_EQ(m.Find(L"message"), -1);
-}
-
-TEST_F(StartupTest, MissingItemsAreNamedAndNothingIsCopied) {
-    EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt C:\\Docs\\gone.txt \"C:\\Docs\\gone too\""), kExitBadInput);
-    EXPECT_EQ(m.shell.requests, 0);
-    EXPECT_TRUE(Before(L"progress unload",
-                       L"message These items do not exist, so nothing was copied:\r\n"
-                       L"C:\\Docs\\gone.txt\r\nC:\\Docs\\gone too | 0x10030"));
 }
 
 TEST_F(StartupTest, SilentModeCopiesWithTheSavedSettingsUnderItsIcon) {
@@ -151,24 +134,6 @@ TEST_F(StartupTest, SilentModeCancelledDialogEndsWithoutIcon) {
     EXPECT_EQ(m.shell.requests, 0);
 }
 
-TEST_F(StartupTest, ForceModeCreatesTheFolderOrEndsWithAnError) {
-    SilentMode(L"D:\\New\\Two\\Three", L"1");
-    EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), kExitSuccess);
-    EXPECT_TRUE(m.fs.FolderExists(L"D:\\New\\Two\\Three"));
-    EXPECT_NE(m.fs.Find(L"D:\\New\\Two\\Three\\a.txt"), nullptr);
-    EXPECT_EQ(m.state.ApiResult, 1);  // kept, then overwritten by the icon call's result
-
-    Machine bad;
-    bad.fs.File(L"C:\\Docs\\a.txt");
-    bad.Setting(L"Silent", L"Use", L"1");
-    bad.Setting(L"Silent", L"Location", L"Q:\\NoDrive");
-    bad.Setting(L"Silent", L"Force", L"1");
-    EXPECT_EQ(bad.Run(L"C:\\Docs\\a.txt"), kExitNoOutputFolder);
-    EXPECT_GE(bad.Find(L"message Not to Create Folder | 0x30 | Error"), 0);
-    EXPECT_EQ(bad.Find(L"tray"), -1);
-    EXPECT_EQ(bad.shell.requests, 0);
-}
-
 TEST_F(StartupTest, ForceModeTwoNeitherTestsNorCreates) {
     SilentMode(L"D:\\NotThere", L"2");
     EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), kExitSuccess);
@@ -191,13 +156,6 @@ TEST_F(StartupTest, SilentAbortRemovesTheIconBeforeSayingSo) {
     EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), kExitAborted);
     EXPECT_TRUE(Before(L"tray remove", L"message Aborted! | 0x10030 | Larkspur Ver.1.52"));
     EXPECT_EQ(m.log.back(), L"exit 2");
-}
-
-TEST_F(StartupTest, OnlyEmptyFoldersSentIsASuccessWithNothingCopied) {
-    m.fs.Folder(L"C:\\Docs\\Empty\\Sub");
-    EXPECT_EQ(m.Run(L"C:\\Docs\\Empty"), kExitSuccess);
-    EXPECT_EQ(m.shell.requests, 0);
-    EXPECT_GE(m.Find(L"message Succeeded!"), 0);
 }
 
 }  // namespace

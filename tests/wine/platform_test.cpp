@@ -159,30 +159,5 @@ TEST(Profile, ANewSettingsFileIsUnicodeAndKeepsNamesOutsideTheCodePage) {
     EXPECT_EQ(profile.Read(L"Silent", L"Long", 255, ini), std::wstring(254, L'x'));
 }
 
-TEST(Shell, CopiesEachSourceToItsOwnDestinationInOneRequest) {
-    const std::wstring dir = ScratchDir(L"platform-shell");
-    WriteText(dir + L"\\src\\a.txt", "a");
-    WriteText(dir + L"\\src\\Sub\\b.txt", "b");
-    const std::wstring from = dir + L"\\src\\a.txt" + L'\0' + dir + L"\\src\\Sub\\b.txt" + L'\0';
-    const std::wstring to =
-        dir + L"\\out\\a.txt" + L'\0' + dir + L"\\out\\New\\Deeper\\b.txt" + L'\0';
-    win32::Win32Shell shell;
-    CopyRequest request;
-    request.from = &from;
-    request.to = &to;
-    request.flags = 0x215;
-    const CopyOutcome outcome = shell.FileOperationCopy(request);
-    EXPECT_EQ(outcome.result, 0);
-    EXPECT_FALSE(outcome.anyOperationsAborted);
-    EXPECT_EQ(ReadText(dir + L"\\out\\a.txt"), "a");
-    EXPECT_EQ(ReadText(dir + L"\\out\\New\\Deeper\\b.txt"), "b");
-}
-
-TEST(Process, KnowsItsFolderAndCommandLine) {
-    win32::Win32Process process;
-    EXPECT_EQ(process.ProgramFolder(), BinDir());
-    EXPECT_NE(process.CommandLine().find(L"wine_platform_tests"), std::wstring::npos);
-}
-
 }  // namespace
 }  // namespace larkspur::wine_test
