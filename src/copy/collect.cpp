@@ -66,7 +66,7 @@ void CollectFiles(RunState& state, Platform& p, const std::wstring& folder) {
         const std::wstring dir = std::move(pending.back());
         pending.pop_back();
         subfolders.clear();
-        p.fs.ListFolder(dir, [&](std::wstring_view name, uint32_t attributes) {
+        const bool listed = p.fs.ListFolder(dir, [&](std::wstring_view name, uint32_t attributes) {
             if (attributes & kAttrDirectory) {
                 if (!IsDotEntry(name)) {
                     std::wstring sub = dir;
@@ -80,6 +80,12 @@ void CollectFiles(RunState& state, Platform& p, const std::wstring& folder) {
             }
             p.ui.YieldToWindowSystem();
         });
+        if (!listed) {
+            // Access denied, or gone since its parent was listed: its files
+            // would be missing from the copy without a word.
+            state.MissingItems.push_back(dir.substr(0, dir.size() - 1));
+            continue;
+        }
         // Walked next in listing order: push them so the first comes off first.
         std::move(subfolders.rbegin(), subfolders.rend(), std::back_inserter(pending));
     }

@@ -18,21 +18,13 @@ namespace larkspur {
 
 namespace {
 
-constexpr size_t kListedPerGroup = 10;
-
 void AppendGroup(std::wstring& text, const wchar_t* heading,
                  const std::vector<std::wstring>& paths) {
-    if (paths.empty()) {
-        return;
-    }
-    text += L"\r\n\r\n";
-    text += heading;
-    text += L" (" + std::to_wstring(paths.size()) + L"):";
-    for (size_t i = 0; i < paths.size() && i < kListedPerGroup; ++i) {
-        text += L"\r\n" + paths[i];
-    }
-    if (paths.size() > kListedPerGroup) {
-        text += L"\r\n... and " + std::to_wstring(paths.size() - kListedPerGroup) + L" more";
+    if (!paths.empty()) {
+        text += L"\r\n\r\n";
+        text += heading;
+        text += L" (" + std::to_wstring(paths.size()) + L"):";
+        AppendPaths(text, paths);
     }
 }
 
@@ -103,13 +95,38 @@ std::wstring IncompleteMessage(const std::vector<std::wstring>& notCopied,
     return text;
 }
 
+std::wstring TooLongMessage(const std::vector<std::wstring>& paths) {
+    std::wstring text = L"These paths are too long for the copy (" +
+                        std::to_wstring(kShellPathLimit + 1) +
+                        L" characters or more), so nothing was copied:";
+    AppendPaths(text, paths);
+    return text;
+}
+
 void CopyFiles(RunState& state, Platform& p, uint32_t flags) {
     const size_t n = state.FileList.size() - 1;
     if (n == 0) {
         return;  // only empty folders were sent: nothing to ask the shell for
     }
+    // The shell's file operation takes classic paths only (and Wine's crashes
+    // on longer ones), so a run that needs them stops before anything is
+    // copied rather than half done.
+    std::vector<std::wstring> tooLong;
+    for (size_t i = 1; i <= n; ++i) {
+        if (state.FileList[i].size() > kShellPathLimit) {
+            tooLong.push_back(state.FileList[i]);
+        }
+    }
     const std::wstring from = MultiString(state.FileList.begin() + 1, state.FileList.end());
     const std::wstring to = BuildDestList(state, p.fs);
+    for (size_t k = 0; k < n; ++k) {
+        if (state.FileList[k].size() > kShellPathLimit) {
+            tooLong.push_back(state.FileList[k]);
+        }
+    }
+    if (!tooLong.empty()) {
+        EndRunWithMessage(state, p, TooLongMessage(tooLong), kExitBadInput);
+    }
 
     CopyRequest request;
     request.owner = p.ui.ProgressWindow();
@@ -117,12 +134,8 @@ void CopyFiles(RunState& state, Platform& p, uint32_t flags) {
     request.to = &to;
     request.flags = flags;
     const CopyOutcome outcome = p.shell.FileOperationCopy(request);
-
     if (outcome.result != 0) {
-        RemoveTrayIcon(state, p);
-        p.ui.UnloadProgressWindow();
-        p.ui.ShowMessage(L"Aborted!", kMbExclamation | kMbForeground, p.process.ProductName());
-        EndProgram(state, p, kExitAborted);
+        EndRunWithMessage(state, p, L"Aborted!", kExitAborted);
     }
 
     std::vector<std::wstring> notCopied;
@@ -144,11 +157,9 @@ void CopyFiles(RunState& state, Platform& p, uint32_t flags) {
         }
     }
     if (outcome.anyOperationsAborted || !notCopied.empty() || !noAttributes.empty()) {
-        RemoveTrayIcon(state, p);
-        p.ui.UnloadProgressWindow();
-        p.ui.ShowMessage(IncompleteMessage(notCopied, noAttributes, outcome.anyOperationsAborted),
-                         kMbExclamation | kMbForeground, p.process.ProductName());
-        EndProgram(state, p, kExitIncomplete);
+        EndRunWithMessage(state, p,
+                          IncompleteMessage(notCopied, noAttributes, outcome.anyOperationsAborted),
+                          kExitIncomplete);
     }
 }
 

@@ -20,6 +20,9 @@ enum : uint32_t {
     kSilentCopyFlags = kInteractiveCopyFlags | kFofSilent | kFofNoConfirmation,  // 0x215
 };
 
+// The longest path the shell's file operation takes: MAX_PATH less the NUL.
+constexpr size_t kShellPathLimit = 259;
+
 // The attribute bits a run may give its copies.
 constexpr uint32_t kAttributeSet = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;
 
@@ -38,7 +41,8 @@ std::wstring BuildDestList(RunState& state, FileSystem& fs);
 // by the progress window, then, when AttrOn is true, gives every copy exactly
 // the attributes of AttrMask. Returns when every file was copied and got its
 // attributes; otherwise tells the user what did not happen and ends the
-// program.
+// program. Paths the shell cannot take stop the run before anything is
+// copied.
 void CopyFiles(RunState& state, Platform& p, uint32_t flags);
 
 // The text that lists copies that are missing or lack their attributes.

@@ -50,7 +50,8 @@ class FileSystem {
     // Lists every entry of a folder (given with its trailing backslash), in
     // the platform's enumeration order, hidden and system entries included,
     // "." and ".." included where the platform returns them. Returns false
-    // when the folder cannot be listed.
+    // when the folder cannot be listed (a folder with no entries at all, such
+    // as an empty drive root, is listed: it is empty).
     using EntrySink = std::function<void(std::wstring_view name, uint32_t attributes)>;
     virtual bool ListFolder(const std::wstring& folder, const EntrySink& sink) = 0;
 

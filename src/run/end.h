@@ -1,6 +1,9 @@
 // Ending the program: the one way out of every course that does work.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "run/run_state.h"
 
 namespace larkspur {
@@ -11,5 +14,15 @@ void RemoveTrayIcon(RunState& state, Platform& p);
 
 // Removes the tray icon, unloads every window and ends the process.
 [[noreturn]] void EndProgram(RunState& state, Platform& p, int exitCode);
+
+// Ends a run that did not do everything it was asked: the icon and the
+// progress window go first, then the message (exclamation icon, brought to
+// the foreground, titled with the product name), then the program.
+[[noreturn]] void EndRunWithMessage(RunState& state, Platform& p, const std::wstring& text,
+                                    int exitCode);
+
+// Appends a line per path to a message, the first ten of them and a count
+// of the rest.
+void AppendPaths(std::wstring& text, const std::vector<std::wstring>& paths);
 
 }  // namespace larkspur

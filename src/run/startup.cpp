@@ -20,11 +20,9 @@ namespace larkspur {
 
 namespace {
 
-constexpr size_t kMissingListed = 10;
-
 // Argument string to a complete source list: the pieces, the folders and
 // files they name, and every file below those folders. Ends the program
-// when an item does not exist, before anything is copied.
+// when an item does not exist or cannot be read, before anything is copied.
 void CollectSources(RunState& state, Platform& p, const std::wstring& arguments) {
     state.ArgTokens = SplitAtSpaces(arguments);
     p.ui.YieldToWindowSystem();
@@ -34,11 +32,7 @@ void CollectSources(RunState& state, Platform& p, const std::wstring& arguments)
         CollectFiles(state, p, state.FolderList[i]);
     }
     if (!state.MissingItems.empty()) {
-        RemoveTrayIcon(state, p);
-        p.ui.UnloadProgressWindow();
-        p.ui.ShowMessage(MissingItemsMessage(state.MissingItems), kMbExclamation | kMbForeground,
-                         p.process.ProductName());
-        EndProgram(state, p, kExitBadInput);
+        EndRunWithMessage(state, p, MissingItemsMessage(state.MissingItems), kExitBadInput);
     }
 }
 
@@ -101,14 +95,10 @@ void ResetLists(RunState& state) {
 }
 
 std::wstring MissingItemsMessage(const std::vector<std::wstring>& missing) {
-    std::wstring text = missing.size() == 1 ? L"This item does not exist, so nothing was copied:"
-                                            : L"These items do not exist, so nothing was copied:";
-    for (size_t i = 0; i < missing.size() && i < kMissingListed; ++i) {
-        text += L"\r\n" + missing[i];
-    }
-    if (missing.size() > kMissingListed) {
-        text += L"\r\n... and " + std::to_wstring(missing.size() - kMissingListed) + L" more";
-    }
+    std::wstring text = missing.size() == 1
+                            ? L"This item does not exist or cannot be read, so nothing was copied:"
+                            : L"These items do not exist or cannot be read, so nothing was copied:";
+    AppendPaths(text, missing);
     return text;
 }
 

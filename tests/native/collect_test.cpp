@@ -71,11 +71,16 @@ TEST_F(CollectTest, WalksATreeAThousandLevelsDeepWithoutRecursion) {
     EXPECT_EQ(Files(), std::vector<std::wstring>{path + L"\\bottom.txt"});
 }
 
-TEST_F(CollectTest, AFolderGoneSinceItWasNamedIsReportedNotReplacedByItsParent) {
+TEST_F(CollectTest, FoldersGoneOrUnreadableAreReportedNotSkipped) {
     m.fs.File(L"C:\\Parent\\sibling.txt");
-    CollectFiles(m.state, m.platform, L"C:\\Parent\\Gone");
-    EXPECT_TRUE(Files().empty());
-    EXPECT_EQ(m.state.MissingItems, std::vector<std::wstring>{L"C:\\Parent\\Gone"});
+    CollectFiles(m.state, m.platform, L"C:\\Parent\\Gone");  // not its parent instead
+    m.fs.File(L"C:\\Top\\Locked\\secret.txt");
+    m.fs.File(L"C:\\Top\\open.txt");
+    m.fs.unreadable.insert(L"C:\\Top\\Locked\\");
+    CollectFiles(m.state, m.platform, L"C:\\Top");
+    EXPECT_EQ(Files(), std::vector<std::wstring>{L"C:\\Top\\open.txt"});
+    EXPECT_EQ(m.state.MissingItems,
+              (std::vector<std::wstring>{L"C:\\Parent\\Gone", L"C:\\Top\\Locked"}));
 }
 
 }  // namespace

@@ -148,6 +148,24 @@ TEST_F(CopyTest, AFailedCopySaysAbortedAndSetsNoAttributes) {
     EXPECT_EQ(m.fs.Find(L"D:\\Out\\a.txt"), nullptr);
 }
 
+TEST_F(CopyTest, PathsTooLongForTheShellStopTheRunBeforeAnyCopy) {
+    const std::wstring longName(300, L'n');
+    m.fs.File(L"C:\\Docs\\" + longName);
+    m.fs.File(L"C:\\Docs\\short.txt");
+    m.state.OutputFolder = L"D:\\" + std::wstring(246, L'o') + L"\\";  // short.txt: 259
+    Collect(L"C:\\Docs\\short.txt C:\\Docs\\" + longName);
+    m.state.TrayIconShown = true;
+    EXPECT_EQ(Copy(kSilentCopyFlags), kExitBadInput);
+    EXPECT_EQ(m.shell.requests, 0);
+    const int message = m.Find(
+        L"message These paths are too long for the copy (260 characters or more), so nothing was "
+        L"copied:\r\nC:\\Docs\\" +
+        longName + L"\r\nD:\\");
+    ASSERT_GE(message, 0);
+    EXPECT_EQ(m.log[message].find(L"short.txt"), std::wstring::npos);  // 259 characters still go
+    EXPECT_LT(m.Find(L"tray remove"), message);
+}
+
 TEST_F(CopyTest, NothingToCopyMakesNoShellRequest) {
     m.fs.Folder(L"C:\\Empty\\Sub");
     Collect(L"C:\\Empty");

@@ -188,7 +188,7 @@ std::wstring MemFs::FullPath(const std::wstring& path) {
 bool MemFs::ListFolder(const std::wstring& folder, const EntrySink& sink) {
     ++listCalls;
     Node* node = Resolve(folder, false, false);
-    if (!node || !node->IsFolder()) {
+    if (!node || !node->IsFolder() || unreadable.count(folder)) {
         return false;
     }
     if (node->parent) {

@@ -46,6 +46,7 @@ class MemFs : public FileSystem {
     Node* Find(const std::wstring& path);
     std::wstring currentFolder = L"C:\\Work";
     std::set<std::wstring> failSetAttributes;  // paths whose SetAttributes fails
+    std::set<std::wstring> unreadable;         // folders that cannot be listed
     int listCalls = 0;
     int nameQueries = 0;
 

@@ -165,8 +165,32 @@ TEST_F(RunTest, MissingItemsAreNamedAndNothingIsCopied) {
     EXPECT_EQ(run.exitCode, 4u);
     ASSERT_EQ(run.messages.size(), 1u);
     EXPECT_EQ(run.messages[0].text,
-              L"This item does not exist, so nothing was copied:\r\n" + docs + L"\\gone.txt");
+              L"This item does not exist or cannot be read, so nothing was copied:\r\n" + docs +
+                  L"\\gone.txt");
     EXPECT_TRUE(FilesBelow(out).empty());
+}
+
+// Wine's shell32 crashes on paths past MAX_PATH (the process then hangs in
+// the debugger); Windows' refuses them. The run must say which and copy
+// nothing.
+TEST_F(RunTest, PathsTooLongForTheShellAreNamedAndNothingIsCopied) {
+    std::wstring deep = docs + L"\\Deep";
+    while (deep.size() < 280) {
+        deep += L"\\a-rather-long-folder-name";
+    }
+    WriteText(deep + L"\\far.txt", "f");
+    WriteText(docs + L"\\Deep\\near.txt", "n");
+    SilentMode(out, L"1", L"1", L"1", L"0", L"0", L"0");
+    const RunResult run = RunBrisa(install, docs + L"\\Deep");
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 4u);
+    ASSERT_EQ(run.messages.size(), 1u);
+    EXPECT_EQ(run.messages[0].text.rfind(L"These paths are too long for the copy (260 characters "
+                                         L"or more), so nothing was copied:\r\n" +
+                                             deep + L"\\far.txt",
+                                         0),
+              0u);
+    EXPECT_FALSE(Exists(out + L"\\Deep\\near.txt"));
 }
 
 TEST_F(RunTest, OnlyEmptyFoldersSentCopiesNothingAndSucceeds) {

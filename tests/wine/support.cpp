@@ -90,18 +90,20 @@ std::wstring ScratchDir(const std::wstring& name) {
     return dir;
 }
 
+using win32::ForApi;
+
 void RemoveTree(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const DWORD attributes = GetFileAttributesW(ForApi(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return;
     }
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(ForApi(path).c_str(), FILE_ATTRIBUTE_NORMAL);
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileW(path.c_str());
+        DeleteFileW(ForApi(path).c_str());
         return;
     }
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
+    HANDLE find = FindFirstFileW(ForApi(path + L"\\*").c_str(), &data);
     if (find != INVALID_HANDLE_VALUE) {
         do {
             if (wcscmp(data.cFileName, L".") != 0 && wcscmp(data.cFileName, L"..") != 0) {
@@ -110,16 +112,16 @@ void RemoveTree(const std::wstring& path) {
         } while (FindNextFileW(find, &data));
         FindClose(find);
     }
-    RemoveDirectoryW(path.c_str());
+    RemoveDirectoryW(ForApi(path).c_str());
 }
 
 void WriteText(const std::wstring& path, const std::string& content) {
     const size_t slash = path.find_last_of(L'\\');
     for (size_t i = path.find(L'\\', 3); i != std::wstring::npos && i <= slash;
          i = path.find(L'\\', i + 1)) {
-        CreateDirectoryW(path.substr(0, i).c_str(), nullptr);
+        CreateDirectoryW(ForApi(path.substr(0, i)).c_str(), nullptr);
     }
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE h = CreateFileW(ForApi(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE) << "cannot write the test file";
     DWORD written = 0;
@@ -128,8 +130,8 @@ void WriteText(const std::wstring& path, const std::string& content) {
 }
 
 std::string ReadText(const std::wstring& path) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
+    HANDLE h = CreateFileW(ForApi(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         return std::string();
     }
@@ -156,7 +158,7 @@ std::vector<std::wstring> FilesBelow(const std::wstring& folder) {
         const std::wstring relative = pending.back();
         pending.pop_back();
         WIN32_FIND_DATAW data;
-        HANDLE find = FindFirstFileW((folder + L"\\" + relative + L"*").c_str(), &data);
+        HANDLE find = FindFirstFileW(ForApi(folder + L"\\" + relative + L"*").c_str(), &data);
         if (find == INVALID_HANDLE_VALUE) {
             continue;
         }

@@ -92,7 +92,9 @@ bool Win32FileSystem::ListFolder(const std::wstring& folder, const EntrySink& si
     FindHandle find(FindFirstFileExW(ForApi(folder + L'*').c_str(), FindExInfoBasic, &data,
                                      FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
     if (!find.valid()) {
-        return false;
+        // No entry at all (a drive root holds no "." or "..") is an empty
+        // folder, not a failure.
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
     }
     do {
         sink(data.cFileName, data.dwFileAttributes);
