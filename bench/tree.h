@@ -5,7 +5,11 @@
 #include <cstddef>
 #include <string>
 
+#include "scratch.h"
+
 namespace larkspur::bench {
+
+using scratch::RemoveTree;
 
 constexpr size_t kFileSize = 4096;
 
@@ -27,10 +31,6 @@ bool MakeTree(const std::wstring& root, const TreeShape& shape, std::wstring& er
 // Creates root and a chain of levels folders below it (l001\l002\...), with
 // one file at every level, so the deepest paths run far past MAX_PATH.
 bool MakeDeepChain(const std::wstring& root, size_t levels, std::wstring& error);
-
-// Deletes a tree whatever the attributes of what it holds. Paths of any
-// length.
-void RemoveTree(const std::wstring& path);
 
 // Absolute form of a path, without a trailing backslash (except a drive root).
 std::wstring Absolute(const std::wstring& path);

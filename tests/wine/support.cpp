@@ -6,6 +6,7 @@
 #include <set>
 
 #include "platform/win32/win32_platform.h"
+#include "scratch.h"
 
 namespace larkspur::wine_test {
 
@@ -91,29 +92,6 @@ std::wstring ScratchDir(const std::wstring& name) {
 }
 
 using win32::ForApi;
-
-void RemoveTree(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(ForApi(path).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        return;
-    }
-    SetFileAttributesW(ForApi(path).c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileW(ForApi(path).c_str());
-        return;
-    }
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(ForApi(path + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            if (wcscmp(data.cFileName, L".") != 0 && wcscmp(data.cFileName, L"..") != 0) {
-                RemoveTree(path + L"\\" + data.cFileName);
-            }
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryW(ForApi(path).c_str());
-}
 
 void WriteText(const std::wstring& path, const std::string& content) {
     const size_t slash = path.find_last_of(L'\\');

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "scratch.h"
+
 namespace larkspur::wine_test {
 
 // The folder that holds the test executables and Brisa.exe.
@@ -24,8 +26,7 @@ std::wstring BinDir();
 // A fresh, empty folder for one test: %TEMP%\larkspur-tests\name.
 std::wstring ScratchDir(const std::wstring& name);
 
-// Deletes a tree, clearing read-only, hidden and system bits on the way.
-void RemoveTree(const std::wstring& path);
+using scratch::RemoveTree;
 
 void WriteText(const std::wstring& path, const std::string& content);
 std::string ReadText(const std::wstring& path);
