@@ -10,6 +10,8 @@
 
 namespace larkspur::wine_test {
 
+using win32::ForApi;
+
 namespace {
 
 struct EnumState {
@@ -90,8 +92,6 @@ std::wstring ScratchDir(const std::wstring& name) {
     CreateDirectoryW(dir.c_str(), nullptr);
     return dir;
 }
-
-using win32::ForApi;
 
 void WriteText(const std::wstring& path, const std::string& content) {
     const size_t slash = path.find_last_of(L'\\');
