@@ -76,7 +76,7 @@ void CollectFiles(RunState& state, Platform& p, const std::wstring& folder) {
             } else {
                 std::wstring file = dir;
                 file.append(name);
-                AddFile(state, file, rootLength);
+                AddFile(state, std::move(file), rootLength);
             }
             p.ui.YieldToWindowSystem();
         });

@@ -15,6 +15,8 @@
 // path, and the empty piece of a doubled space outside quotes names nothing.
 #include "run/args.h"
 
+#include <utility>
+
 namespace larkspur {
 
 std::wstring ArgumentString(const std::wstring& commandLine) {
@@ -52,8 +54,8 @@ void AddFolder(RunState& state, const std::wstring& path) {
     state.FolderList.push_back(path);
 }
 
-void AddFile(RunState& state, const std::wstring& path, size_t rootLength) {
-    state.FileList.push_back(path);
+void AddFile(RunState& state, std::wstring path, size_t rootLength) {
+    state.FileList.push_back(std::move(path));
     state.FileRootLength.push_back(rootLength);
 }
 

@@ -23,6 +23,8 @@ void SplitArgs(RunState& state, FileSystem& fs);
 
 void AddFolder(RunState& state, const std::wstring& path);
 // rootLength: see RunState::FileRootLength.
-void AddFile(RunState& state, const std::wstring& path, size_t rootLength = RunState::kNamedItem);
+// The path is taken by value so the folder walk can hand over the string it
+// built instead of having it copied.
+void AddFile(RunState& state, std::wstring path, size_t rootLength = RunState::kNamedItem);
 
 }  // namespace larkspur
