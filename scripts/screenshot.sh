@@ -1,7 +1,8 @@
 #!/bin/sh
 # Pictures of the program's windows, as Wine draws them on a private Xvfb
 # display with its default graphics driver: scripts/screenshot.sh [DIR]
-# (default docs/). Look at them before committing.
+# (default docs/); WINDOWS="form2 ..." picks which. Look at them before
+# committing.
 set -eu
 cd "$(dirname "$0")/.."
 out=${1:-docs}
@@ -12,18 +13,23 @@ cmake --build --preset mingw --target screenshot
 export WINEPREFIX="$PWD/build/mingw/shot-prefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES=mscoree,mshtml=
+# The display first: every Wine process of the prefix, the desktop included,
+# must start with it.
+# Xvfb picks a free display number and writes it to the pipe.
+fifo=$(mktemp -u)
+mkfifo "$fifo"
+Xvfb -displayfd 3 -screen 0 1024x768x24 3>"$fifo" </dev/null >/dev/null 2>&1 &
+xvfb=$!
+trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true; rm -f "$fifo"' EXIT
+read -r number <"$fifo"
+export DISPLAY=":$number"
 scripts/wine-prefix.sh display "$WINEPREFIX"
 # No window manager on Xvfb: Wine draws the frames and captions itself.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
-display=:88
-Xvfb "$display" -screen 0 1024x768x24 </dev/null >/dev/null 2>&1 &
-xvfb=$!
-trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
-export DISPLAY="$display"
-sleep 1
 mkdir -p "$out"
-for window in form2; do
+windows=${WINDOWS:-form2}
+for window in $windows; do
     wine build/mingw/bin/screenshot.exe "$window" "$(winepath -w "$out/$window.png")" </dev/null
     if command -v python3 >/dev/null 2>&1; then
         # The capture tool stores its pixels uncompressed; squeeze them.

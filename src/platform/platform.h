@@ -87,12 +87,28 @@ struct TrayIconRecord {
     std::wstring tip;                  // the product name
 };
 
+// Special folders, by the platform's identifiers.
+enum : int {
+    kFolderPersonal = 5,  // the user's documents
+    kFolderSendTo = 9,    // the user's Send To menu
+};
+
 class Shell {
   public:
     virtual ~Shell() = default;
     virtual CopyOutcome FileOperationCopy(const CopyRequest& request) = 0;
     virtual bool AddTrayIcon(const TrayIconRecord& icon) = 0;
     virtual bool RemoveTrayIcon(const TrayIconRecord& icon) = 0;
+
+    // The current path of a special folder, empty when the lookup fails;
+    // result receives the lookup's own result code.
+    virtual std::wstring SpecialFolder(int folder, WindowRef owner, int32_t& result) = 0;
+    // Writes a shortcut file at link pointing at target, nothing else set;
+    // false when any step of it failed.
+    virtual bool MakeShortcut(const std::wstring& link, const std::wstring& target) = 0;
+    // Opens a document or address with the handler registered for it, with
+    // folder as the working folder.
+    virtual void OpenLink(const std::wstring& address, const std::wstring& folder) = 0;
 };
 
 // The settings file, in the platform's profile format.

@@ -81,6 +81,13 @@ class FakeShell : public Shell {
     CopyOutcome FileOperationCopy(const CopyRequest& request) override;
     bool AddTrayIcon(const TrayIconRecord& icon) override;
     bool RemoveTrayIcon(const TrayIconRecord& icon) override;
+    // Only the windows use these; the portable code never does.
+    std::wstring SpecialFolder(int, WindowRef, int32_t& result) override {
+        result = -1;
+        return {};
+    }
+    bool MakeShortcut(const std::wstring&, const std::wstring&) override { return false; }
+    void OpenLink(const std::wstring&, const std::wstring&) override {}
 
   private:
     Log& log_;

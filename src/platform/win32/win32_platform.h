@@ -34,6 +34,9 @@ class Win32Shell : public Shell {
     CopyOutcome FileOperationCopy(const CopyRequest& request) override;
     bool AddTrayIcon(const TrayIconRecord& icon) override;
     bool RemoveTrayIcon(const TrayIconRecord& icon) override;
+    std::wstring SpecialFolder(int folder, WindowRef owner, int32_t& result) override;
+    bool MakeShortcut(const std::wstring& link, const std::wstring& target) override;
+    void OpenLink(const std::wstring& address, const std::wstring& folder) override;
 
   private:
     HICON trayIcon_ = nullptr;  // kept loaded while the icon is in the tray

@@ -1,7 +1,10 @@
-// The shell's file operation and the notification-area icon.
+// The shell: its file operation, the notification-area icon, special
+// folders, shortcut files and opening links.
 #include "platform/win32/win32_platform.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
+#include <shobjidl.h>
 
 #include <cstddef>
 
@@ -71,6 +74,41 @@ bool Win32Shell::RemoveTrayIcon(const TrayIconRecord& icon) {
         trayIcon_ = nullptr;
     }
     return removed;
+}
+
+std::wstring Win32Shell::SpecialFolder(int folder, WindowRef owner, int32_t& result) {
+    wchar_t path[MAX_PATH] = {};
+    result = SHGetFolderPathW(Hwnd(owner), folder, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;  // up to the first NUL; empty when the lookup wrote nothing
+}
+
+bool Win32Shell::MakeShortcut(const std::wstring& link, const std::wstring& target) {
+    IShellLinkW* shortcut = nullptr;
+    HRESULT hr =
+        CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&shortcut));
+    if (FAILED(hr)) {
+        return false;
+    }
+    hr = shortcut->SetPath(target.c_str());
+    IPersistFile* file = nullptr;
+    const HRESULT queried = shortcut->QueryInterface(IID_PPV_ARGS(&file));
+    if (SUCCEEDED(queried)) {
+        // Saved even when the target could not be set, as a script's shortcut
+        // object would be; the answer still says that a step failed.
+        const HRESULT saved = file->Save(link.c_str(), TRUE);
+        file->Release();
+        if (FAILED(saved)) {
+            hr = saved;
+        }
+    } else {
+        hr = queried;
+    }
+    shortcut->Release();
+    return SUCCEEDED(hr);
+}
+
+void Win32Shell::OpenLink(const std::wstring& address, const std::wstring& folder) {
+    ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL);
 }
 
 }  // namespace larkspur::win32
