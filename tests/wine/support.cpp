@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
 #include <set>
+#include <thread>
 
 #include "platform/win32/win32_platform.h"
 #include "scratch.h"
@@ -38,9 +41,14 @@ std::wstring ClassOf(HWND hwnd) {
 std::wstring TextOf(HWND hwnd) {
     // WM_GETTEXT is marshalled between processes, GetWindowText is not for
     // controls of other processes.
-    const LRESULT n = SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
+    // A timeout, so that a window whose thread has stopped answering cannot
+    // hang the test.
+    DWORD_PTR n = 0;
+    SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &n);
     std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-    SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_ABORTIFHUNG, 2000, &copied);
     text.resize(wcslen(text.c_str()));
     return text;
 }
@@ -73,6 +81,38 @@ BOOL CALLBACK FindMatching(HWND hwnd, LPARAM param) {
         return FALSE;
     }
     return TRUE;
+}
+
+// One look at the top-level windows of process pid: every visible one not
+// seen before is recorded (dialog-class ones in messages) and offered to
+// handler; dialogs the handler leaves are answered with their default button.
+void OfferWindows(DWORD pid, std::set<HWND>& handled, const WindowHandler& handler,
+                  std::vector<SeenWindow>& messages, std::mutex* lock = nullptr) {
+    EnumState state{pid, {}};
+    EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&state));
+    for (HWND hwnd : state.windows) {
+        if (handled.count(hwnd) || !IsWindowVisible(hwnd)) {
+            continue;
+        }
+        SeenWindow seen{hwnd, ClassOf(hwnd), TextOf(hwnd), L""};
+        const bool dialog = seen.className == L"#32770";
+        if (dialog) {
+            EnumChildWindows(hwnd, CollectStatics, reinterpret_cast<LPARAM>(&seen.text));
+            if (lock) {
+                std::lock_guard<std::mutex> guard(*lock);
+                messages.push_back(seen);
+            } else {
+                messages.push_back(seen);
+            }
+        }
+        if (handler && handler(seen)) {
+            handled.insert(hwnd);
+        } else if (dialog) {
+            // The default button: OK for the program's own message boxes.
+            PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
+            handled.insert(hwnd);
+        }
+    }
 }
 
 }  // namespace
@@ -200,31 +240,40 @@ RunResult RunBrisa(const Install& install, const std::wstring& arguments,
             WaitForSingleObject(process.hProcess, INFINITE);
             break;
         }
-        EnumState state{process.dwProcessId, {}};
-        EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&state));
-        for (HWND hwnd : state.windows) {
-            if (handled.count(hwnd) || !IsWindowVisible(hwnd)) {
-                continue;
-            }
-            SeenWindow seen{hwnd, ClassOf(hwnd), TextOf(hwnd), L""};
-            const bool dialog = seen.className == L"#32770";
-            if (dialog) {
-                EnumChildWindows(hwnd, CollectStatics, reinterpret_cast<LPARAM>(&seen.text));
-                result.messages.push_back(seen);
-            }
-            if (handler && handler(seen)) {
-                handled.insert(hwnd);
-            } else if (dialog) {
-                // The default button: OK for the program's own message boxes.
-                PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
-                handled.insert(hwnd);
-            }
-        }
+        OfferWindows(process.dwProcessId, handled, handler, result.messages);
     }
     GetExitCodeProcess(process.hProcess, &result.exitCode);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return result;
+}
+
+struct WindowWatcher::Thread {
+    std::thread thread;
+    std::atomic<bool> stop{false};
+    std::mutex lock;
+    std::vector<SeenWindow> messages;
+};
+
+WindowWatcher::WindowWatcher(WindowHandler handler) : t_(new Thread) {
+    Thread* t = t_.get();
+    t->thread = std::thread([t, handler] {
+        std::set<HWND> handled;
+        while (!t->stop) {
+            OfferWindows(GetCurrentProcessId(), handled, handler, t->messages, &t->lock);
+            Sleep(20);
+        }
+    });
+}
+
+WindowWatcher::~WindowWatcher() {
+    t_->stop = true;
+    t_->thread.join();
+}
+
+std::vector<SeenWindow> WindowWatcher::Messages() {
+    std::lock_guard<std::mutex> guard(t_->lock);
+    return t_->messages;
 }
 
 void Click(HWND button) {

@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,25 @@ struct RunResult {
 // go to handler only.
 RunResult RunBrisa(const Install& install, const std::wstring& arguments,
                    const WindowHandler& handler = nullptr, DWORD timeoutMs = 60000);
+
+// Deals with the windows of this process from a second thread, as RunBrisa
+// does with another process's, while a test drives one of the program's
+// modal windows on its own thread: message boxes are recorded and answered
+// with their default button unless handler deals with them first. Handlers
+// run on the watcher's thread: they post messages rather than send them.
+class WindowWatcher {
+  public:
+    explicit WindowWatcher(WindowHandler handler = nullptr);
+    ~WindowWatcher();
+    WindowWatcher(const WindowWatcher&) = delete;
+    WindowWatcher& operator=(const WindowWatcher&) = delete;
+    // The message boxes seen so far, in order.
+    std::vector<SeenWindow> Messages();
+
+  private:
+    struct Thread;
+    std::unique_ptr<Thread> t_;
+};
 
 // Presses a button of another process's window.
 void Click(HWND button);
