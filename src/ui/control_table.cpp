@@ -40,9 +40,18 @@ KindClass ClassOf(Kind kind) {
         case Kind::CheckBox:
             return {WC_BUTTONW, BS_3STATE | WS_TABSTOP, 0};
         case Kind::GroupBox:
-            return {WC_BUTTONW, BS_GROUPBOX, 0};
+            // Clipped by its siblings, so that a heading check box lying over
+            // its caption is not painted over when the frame repaints.
+            return {WC_BUTTONW, BS_GROUPBOX | WS_CLIPSIBLINGS, 0};
         case Kind::Edit:
             return {WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+        case Kind::DriveList:
+            return {WC_COMBOBOXEXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
+        case Kind::FolderList:
+            return {WC_LISTVIEWW,
+                    LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
+                        LVS_SHAREIMAGELISTS | WS_TABSTOP,
+                    WS_EX_CLIENTEDGE};
     }
     return {WC_STATICW, 0, 0};
 }
@@ -219,9 +228,11 @@ void Form::Layout() {
             top += spec_.controls[f].top;
             frame = spec_.controls[f].frame;
         }
+        // A drop-down list's window height is that of its box and its open
+        // list together; the box takes the height its font and icons need.
+        const int height = Scale(row.height, dpi_) * (row.kind == Kind::DriveList ? 12 : 1);
         SetWindowPos(controls_[i], nullptr, Scale(left, dpi_), Scale(top, dpi_),
-                     Scale(row.width, dpi_), Scale(row.height, dpi_),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+                     Scale(row.width, dpi_), height, SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row)), FALSE);
     }
 }
@@ -257,6 +268,14 @@ void Form::RunModal(HWND owner) {
     }
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);
+    // A plain window keeps the focus itself; a form starts on its first
+    // control in tab order, as a dialog does.
+    HWND focus = GetFocus();
+    if (focus == hwnd_ || !IsChild(hwnd_, focus)) {
+        if (HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE)) {
+            SetFocus(first);
+        }
+    }
     modalDone_ = false;
     MSG msg;
     while (!modalDone_ && hwnd_) {
@@ -301,6 +320,15 @@ LRESULT Form::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 OnCommand(row, HIWORD(wParam));
             }
             return 0;
+        }
+        case WM_NOTIFY: {
+            auto* header = reinterpret_cast<NMHDR*>(lParam);
+            const size_t row = header->idFrom - kFirstControlId;
+            if (header->idFrom >= kFirstControlId && row < controls_.size() &&
+                header->hwndFrom == controls_[row]) {
+                return OnNotify(row, header);
+            }
+            return DefWindowProcW(hwnd_, message, wParam, lParam);
         }
         case WM_CLOSE:
             OnClose();

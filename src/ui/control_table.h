@@ -17,7 +17,15 @@
 
 namespace larkspur::ui {
 
-enum class Kind { Label, Button, CheckBox, GroupBox, Edit };
+enum class Kind {
+    Label,
+    Button,
+    CheckBox,
+    GroupBox,
+    Edit,
+    DriveList,   // a drop-down list with icons; the height is that of its closed box
+    FolderList,  // a one-column list with icons and indentation
+};
 
 struct FontSpec {
     const wchar_t* face = nullptr;  // nullptr: the window's default face
@@ -51,6 +59,13 @@ struct FormSpec {
 // The first control id; row i of a table has id kFirstControlId + i, clear of
 // IDOK and IDCANCEL, which the dialog manager sends for Enter and Esc.
 constexpr int kFirstControlId = 100;
+
+// The check-box state for a stored setting: 0 unticked, 1 ticked, 2 greyed.
+// Any other number means "on" as everywhere else in the settings file
+// (-1 is a common way to write true), so it ticks the box.
+inline int CheckStateOf(int stored) {
+    return stored == 0 || stored == 2 ? stored : 1;
+}
 
 // Scales a length at 96 DPI to dpi the way the platform does.
 inline int Scale(int value, UINT dpi) {
@@ -91,6 +106,12 @@ class Form {
     virtual void OnCommand(size_t row, WORD code) {
         (void)row;
         (void)code;
+    }
+    // A control's WM_NOTIFY.
+    virtual LRESULT OnNotify(size_t row, NMHDR* header) {
+        (void)row;
+        (void)header;
+        return 0;
     }
     // Enter and Esc, as the dialog manager reports them.
     virtual void OnDefaultKey() {}

@@ -7,37 +7,6 @@ namespace {
 
 constexpr size_t kExtendedFrom = 248;  // CreateDirectoryW's limit is MAX_PATH - 12
 
-// Closes a search handle when it goes out of scope.
-class FindHandle {
-  public:
-    explicit FindHandle(HANDLE h) : h_(h) {}
-    ~FindHandle() {
-        if (valid()) {
-            FindClose(h_);
-        }
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return h_; }
-
-  private:
-    HANDLE h_;
-};
-
-// Asking a removable drive without a medium must not bring up the system's
-// "insert a disk" box.
-class NoCriticalErrorBoxes {
-  public:
-    NoCriticalErrorBoxes() { SetThreadErrorMode(SEM_FAILCRITICALERRORS, &old_); }
-    ~NoCriticalErrorBoxes() { SetThreadErrorMode(old_, nullptr); }
-    NoCriticalErrorBoxes(const NoCriticalErrorBoxes&) = delete;
-    NoCriticalErrorBoxes& operator=(const NoCriticalErrorBoxes&) = delete;
-
-  private:
-    DWORD old_ = 0;
-};
-
 std::wstring FullPathName(const std::wstring& path) {
     std::wstring full(MAX_PATH, L'\0');
     for (;;) {
