@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "platform/win32/win32_platform.h"
+#include "run/run_state.h"
 #include "ui/forms.h"
+#include "ui/out_form.h"
 #include "ui/win32_ui.h"
 
 namespace {
@@ -117,16 +119,35 @@ bool Capture(HWND hwnd, const wchar_t* path) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 3) {
-        fwprintf(stderr, L"usage: screenshot form2 OUT.png\n");
+        fwprintf(stderr, L"usage: screenshot form2|outform OUT.png\n");
         return 2;
     }
     const std::wstring which = argv[1];
-    larkspur::win32::Win32Process process;
-    larkspur::ui::Form2 form2(process);
+    using namespace larkspur;
+    win32::Win32FileSystem fs;
+    win32::Win32Shell shell;
+    win32::Win32Profile profile;
+    win32::Win32Process process;
+    ui::Win32Ui ui(process);
+    Platform platform{fs, shell, profile, ui, process};
+    ui.Attach(platform);
+    RunState state;
+    ui::Form2 form2(process);
+    ui::OutForm outForm(state, platform);
     HWND hwnd = nullptr;
     if (which == L"form2") {
         form2.Show();
         hwnd = form2.hwnd();
+    } else if (which == L"outform") {
+        // As an interactive run with no defaults opens it, started in a folder
+        // with a few subfolders.
+        SetCurrentDirectoryW(L"C:\\windows");
+        outForm.Load();
+        outForm.CenterOnScreen();
+        ShowWindow(outForm.hwnd(), SW_SHOW);
+        hwnd = outForm.hwnd();
+    }
+    if (hwnd) {
         SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     }
     if (!hwnd) {

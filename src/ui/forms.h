@@ -26,10 +26,6 @@ class Form2 : public Form {
 
 extern const FormSpec kForm2Spec;
 
-// The output folder dialog, modal. On OK it sets OutputFolder, AttrMask and
-// AttrOn and answers true; Cancel and the close box answer false.
-bool ShowOutForm(RunState& state, Platform& p);
-
 // The settings window, modal; returns when the user is done with it.
 void ShowForm1(RunState& state, Platform& p);
 

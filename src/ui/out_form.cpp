@@ -1,104 +1,251 @@
-// The output folder dialog, for now a plain version: the folder is typed
-// rather than picked. It keeps the real dialog's caption, size and results,
-// so the runs around it work end to end.
+// The output folder dialog.
+//
+// An interactive run opens it to ask for the output folder and the
+// attributes; a Silent Mode run opens its Silent variant when the saved
+// folder is missing. It remembers its choice in section Setting when "Set
+// Default" is ticked. OK hands the open folder of the folder list to the run,
+// never a highlighted entry; Cancel and the close box end the program.
+//
+// The check boxes are three-state boxes the dialog sets itself: a stored 2
+// shows greyed, and a click turns a box off when it is on (ticked or greyed)
+// and on otherwise.
+#include "ui/out_form.h"
+
+#include <commctrl.h>
+
 #include <array>
 
 #include "copy/paths.h"
+#include "platform/make_path.h"
 #include "settings/ini.h"
-#include "ui/forms.h"
+#include "ui/input_box.h"
 
 namespace larkspur::ui {
 
 namespace {
 
-constexpr const wchar_t* kSilentCaption = L"Silent:出力フォルダが見つかりません";
-
 const ControlRow kOutFormControls[] = {
-    {L"Label1", -1, Kind::Label, L"Copy the sent items into this folder:", nullptr, 8, 8, 257, 16,
-     -1},
-    {L"Text1", -1, Kind::Edit, L"", nullptr, 8, 28, 377, 22, 0},
-    {L"Command1", -1, Kind::Button, L"OK(&O)", nullptr, 280, 208, 105, 25, 1},
-    {L"Command2", -1, Kind::Button, L"Cancel(&C)", nullptr, 280, 240, 105, 25, 2},
+    {L"Drive1", -1, Kind::DriveList, nullptr, nullptr, 8, 8, 257, 20, 0},
+    {L"Dir1", -1, Kind::FolderList, nullptr, nullptr, 8, 40, 257, 230, 1},
+    {L"Check1", 0, Kind::CheckBox, L"Read Only", L"Frame1", 8, 24, 81, 17, 2},
+    {L"Check1", 1, Kind::CheckBox, L"Hidden", L"Frame1", 8, 48, 57, 17, 3},
+    {L"Check1", 2, Kind::CheckBox, L"System", L"Frame1", 8, 72, 65, 17, 4},
+    {L"Check1", 3, Kind::CheckBox, L"Archive", L"Frame1", 8, 96, 65, 17, 5},
+    {L"Command1", -1, Kind::Button, L"OK(&O)", nullptr, 280, 208, 105, 25, 6},
+    {L"Command2", -1, Kind::Button, L"Cancel(&C)", nullptr, 280, 240, 105, 25, 7},
+    {L"Command3", -1, Kind::Button, L"New Folder >>", nullptr, 280, 176, 105, 25, 8},
+    {L"Frame1", -1, Kind::GroupBox, L"Attributes", nullptr, 280, 8, 105, 121, 9},
+    {L"Check2", -1, Kind::CheckBox, L"Set Default", nullptr, 288, 144, 89, 17, 10},
+    {L"chkAttr", -1, Kind::CheckBox, L"Attirubutes", nullptr, 288, 8, 81, 17, 11},
 };
+
+// The attribute set, in the order of the Check1 boxes.
+constexpr std::array<const wchar_t*, 4> kAttributeKeys = {L"ReadOnly", L"Hidden", L"System",
+                                                          L"Archive"};
+constexpr std::array<int16_t, 4> kAttributeWeights = {1, 2, 4, 32};
+
+}  // namespace
 
 const FormSpec kOutFormSpec{
     L"LarkspurOutForm",
     L"Output Folder...",
     398,
     278,
-    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
-    WS_EX_TOPMOST,
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+    0,
     0,
     kOutFormControls,
 };
 
-constexpr std::array<const wchar_t*, 4> kAttributeKeys = {L"ReadOnly", L"Hidden", L"System",
-                                                          L"Archive"};
-constexpr std::array<int16_t, 4> kAttributeWeights = {1, 2, 4, 32};
+int OutForm::Value(const wchar_t* name, int index) const {
+    return static_cast<int>(SendMessageW(Control(name, index), BM_GETCHECK, 0, 0));
+}
 
-class OutForm : public Form {
-  public:
-    OutForm(RunState& state, Platform& p) : Form(kOutFormSpec), state_(state), p_(p) {}
-    bool confirmed = false;
+void OutForm::SetValue(const wchar_t* name, int index, int16_t stored) {
+    SendMessageW(Control(name, index), BM_SETCHECK, CheckStateOf(stored), 0);
+}
 
-  protected:
-    void OnLoad() override {
-        std::wstring candidate;
-        if (state_.SilentUse == 1) {
-            SetWindowTextW(hwnd(), kSilentCaption);
-            candidate = state_.OutputFolder;
-        } else if (ReadIniInt16(p_, L"Setting", L"Use") != 0) {
-            candidate = ReadIni(p_, L"Setting", L"Location");
-        }
-        std::wstring start = NearestFolder(p_.fs, candidate);
-        if (start.empty()) {
-            start = p_.fs.FullPath(L".");
-        }
-        SetWindowTextW(Control(L"Text1"), start.c_str());
+void OutForm::LoadAttributes(const wchar_t* section) {
+    SetValue(L"chkAttr", -1, ReadIniInt16(p_, section, L"Attributes"));
+    for (int i = 0; i < 4; ++i) {
+        SetValue(L"Check1", i, ReadIniInt16(p_, section, kAttributeKeys[i]));
     }
-    void OnCommand(size_t row, WORD code) override {
-        if (code != BN_CLICKED) {
-            return;
+    chkAttr_Click();
+}
+
+void OutForm::OnLoad() {
+    // The state at creation: the process's current drive and folder, and
+    // "Archive" ticked.
+    drives_.Attach(Control(L"Drive1"));
+    folders_.Attach(Control(L"Dir1"), p_.fs);
+    const std::wstring current = p_.fs.FullPath(L".");
+    drives_.Select(current[0]);
+    drive_ = drives_.Selected();
+    folders_.Open(current);
+    SetValue(L"Check1", 3, 1);
+
+    state_.ApiResult = SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+
+    std::wstring candidate;
+    if (state_.SilentUse == 0) {
+        const std::wstring use = ReadIni(p_, L"Setting", L"Use");
+        const int16_t useNumber = RoundToInt16(ReadNumber(use));
+        SetValue(L"Check2", -1, useNumber);
+        if (use.empty() || useNumber == 0) {
+            return;  // no defaults: everything as created
         }
-        if (row == RowOf(L"Command1")) {
-            Command1_Click();
-        } else if (row == RowOf(L"Command2")) {
-            EndModal();
+        LoadAttributes(L"Setting");
+        candidate = ReadIni(p_, L"Setting", L"Location");
+    } else {
+        EnableWindow(Control(L"Check2"), FALSE);
+        LoadAttributes(L"Silent");
+        candidate = state_.OutputFolder;
+        SetWindowTextW(hwnd(), kOutFormSilentCaption);
+    }
+
+    std::wstring start = NearestFolder(p_.fs, candidate);
+    if (start.empty()) {
+        int32_t result = 0;
+        start =
+            p_.shell.SpecialFolder(kFolderPersonal, reinterpret_cast<WindowRef>(hwnd()), result);
+        state_.ApiResult = result;
+    }
+    if (start.empty()) {
+        return;  // nowhere better to go: the current folder stays open
+    }
+    // The start folder is opened right away, so selecting its drive does not
+    // also open that drive's current folder first.
+    if (folders_.Open(start) == 0) {
+        drives_.Select(start[0]);
+        drive_ = drives_.Selected();
+    }
+}
+
+void OutForm::OnCommand(size_t row, WORD code) {
+    const ControlRow& control = spec().controls[row];
+    const std::wstring_view name = control.name;
+    if (name == L"Drive1") {
+        // Arrow keys in the open list move the selection; act once it closes.
+        const bool dropped = SendMessageW(Control(L"Drive1"), CB_GETDROPPEDSTATE, 0, 0) != 0;
+        if ((code == CBN_SELCHANGE && !dropped) || code == CBN_CLOSEUP) {
+            Drive1_Change();
+        }
+        return;
+    }
+    if (code != BN_CLICKED) {
+        return;
+    }
+    if (control.kind == Kind::CheckBox) {
+        HWND box = Control(control.name, control.index);
+        SendMessageW(box, BM_SETCHECK, Value(control.name, control.index) ? 0 : 1, 0);
+        if (name == L"chkAttr") {
+            chkAttr_Click();
+        }
+    } else if (name == L"Command1") {
+        Command1_Click();
+    } else if (name == L"Command2") {
+        Command2_Click();
+    } else if (name == L"Command3") {
+        Command3_Click();
+    }
+}
+
+LRESULT OutForm::OnNotify(size_t row, NMHDR* header) {
+    if (row == RowOf(L"Dir1") && header->code == LVN_ITEMACTIVATE) {
+        const int item = reinterpret_cast<NMITEMACTIVATE*>(header)->iItem;
+        if (item >= 0 && static_cast<size_t>(item) < folders_.EntryCount()) {
+            Dir1_Open(folders_.Entry(static_cast<size_t>(item)));
         }
     }
-    void OnClose() override { EndModal(); }
+    return 0;
+}
 
-  private:
-    void Command1_Click() {
-        wchar_t text[1024] = {};
-        GetWindowTextW(Control(L"Text1"), text, ARRAYSIZE(text));
-        if (!p_.fs.FolderExists(text)) {
-            MessageBoxW(hwnd(), L"This folder does not exist.", L"Error",
-                        MB_OK | MB_ICONEXCLAMATION);
-            return;
+void OutForm::OnDefaultKey() {
+    // Enter opens the highlighted folder; neither button is the default.
+    if (GetFocus() == Control(L"Dir1")) {
+        const std::wstring folder = folders_.Highlighted();
+        if (!folder.empty()) {
+            Dir1_Open(folder);
         }
-        state_.OutputFolder = AddBackslash(text);
-        // The remembered attribute choice of the dialog, as it would load it.
-        state_.AttrMask = 32;
-        state_.AttrOn = 0;
-        if (state_.SilentUse == 0 && ReadIniInt16(p_, L"Setting", L"Use") != 0) {
-            state_.AttrMask = 0;
-            for (size_t i = 0; i < kAttributeKeys.size(); ++i) {
-                if (ReadIniInt16(p_, L"Setting", kAttributeKeys[i]) != 0) {
-                    state_.AttrMask = static_cast<int16_t>(state_.AttrMask | kAttributeWeights[i]);
-                }
+    }
+}
+
+void OutForm::Dir1_Open(const std::wstring& folder) {
+    if (const DWORD error = folders_.Open(folder)) {
+        MessageBoxW(hwnd(), SystemErrorText(error).c_str(),
+                    (L"ERROR " + p_.process.AppTitle()).c_str(), MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+void OutForm::chkAttr_Click() {
+    const BOOL on = Value(L"chkAttr") != 0;
+    for (int i = 0; i < 4; ++i) {
+        EnableWindow(Control(L"Check1", i), on);
+    }
+}
+
+void OutForm::Drive1_Change() {
+    const wchar_t drive = drives_.Selected();
+    if (drive == 0 || drive == drive_) {
+        return;
+    }
+    drive_ = drive;
+    // The process's current folder on that drive, the root unless the
+    // process has been elsewhere on it.
+    const wchar_t relative[] = {drive, L':', L'\0'};
+    if (const DWORD error = folders_.Open(p_.fs.FullPath(relative))) {
+        MessageBoxW(hwnd(), SystemErrorText(error).c_str(),
+                    (L"ERROR " + p_.process.AppTitle()).c_str(), MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+void OutForm::Command1_Click() {
+    const std::wstring& folder = folders_.OpenFolder();
+    if (state_.SilentUse == 0) {
+        const int setDefault = Value(L"Check2");
+        WriteIni(p_, L"Setting", L"Use", std::to_wstring(setDefault));
+        if (setDefault != 0) {
+            WriteIni(p_, L"Setting", L"Location", folder);
+            WriteIni(p_, L"Setting", L"Attributes", std::to_wstring(Value(L"chkAttr")));
+            for (int i = 0; i < 4; ++i) {
+                WriteIni(p_, L"Setting", kAttributeKeys[i], std::to_wstring(Value(L"Check1", i)));
             }
-            state_.AttrOn = ReadIniInt16(p_, L"Setting", L"Attributes") != 0 ? -1 : 0;
         }
-        confirmed = true;
-        EndModal();
     }
+    // A box counts with its weight once, greyed or ticked.
+    int16_t mask = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (Value(L"Check1", i) != 0) {
+            mask = static_cast<int16_t>(mask | kAttributeWeights[i]);
+        }
+    }
+    state_.AttrMask = mask;
+    state_.OutputFolder = AddBackslash(folder);
+    state_.AttrOn = Value(L"chkAttr") != 0 ? -1 : 0;
+    confirmed_ = true;
+    EndModal();
+}
 
-    RunState& state_;
-    Platform& p_;
-};
+void OutForm::Command2_Click() {
+    confirmed_ = false;
+    EndModal();
+}
 
-}  // namespace
+void OutForm::Command3_Click() {
+    const std::wstring parent = folders_.OpenFolder();
+    const std::wstring answer = InputBox(
+        hwnd(), L"Input New Folder Name...\r\nMake Below : " + parent, L"Create New Folder");
+    if (answer.empty()) {
+        return;
+    }
+    const std::wstring target = AddBackslash(AddBackslash(parent) + answer);
+    state_.ApiResult = MakeSureDirectoryPathExists(p_.fs, target);
+    if (state_.ApiResult == 0) {
+        MessageBoxW(hwnd(), L"Not to Create New Folder", L"Error", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    Dir1_Open(target);
+}
 
 bool ShowOutForm(RunState& state, Platform& p) {
     OutForm form(state, p);
@@ -107,7 +254,7 @@ bool ShowOutForm(RunState& state, Platform& p) {
     }
     form.RunModal();
     form.Unload();
-    return form.confirmed;
+    return form.Confirmed();
 }
 
 }  // namespace larkspur::ui

@@ -1,5 +1,7 @@
 #include "ui/win32_ui.h"
 
+#include "ui/out_form.h"
+
 namespace larkspur::ui {
 
 void PumpMessages() {

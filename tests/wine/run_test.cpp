@@ -9,6 +9,8 @@
 // shows that a failed add does not stop the run.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "support.h"
 
 namespace larkspur::wine_test {
@@ -205,39 +207,78 @@ TEST_F(RunTest, OnlyEmptyFoldersSentCopiesNothingAndSucceeds) {
     EXPECT_FALSE(Exists(out + L"\\Empty"));
 }
 
-// The interactive run, through the output folder dialog as it stands: the
-// folder typed into its text box, then OK or Cancel.
-WindowHandler OperateDialog(const std::wstring& folder, const wchar_t* button) {
-    return [folder, button](const SeenWindow& w) {
-        if (w.className != L"LarkspurOutForm") {
-            return false;
+// The output folder dialog operated from outside, as a user would: when
+// newFolder is not empty, "New Folder >>" with that answer (relative to the
+// folder the dialog opened at), then button.
+WindowHandler OperateDialog(const std::wstring& newFolder, const wchar_t* button) {
+    auto dialog = std::make_shared<HWND>(nullptr);
+    return [=](const SeenWindow& w) {
+        if (w.className == L"LarkspurOutForm") {
+            *dialog = w.hwnd;
+            Click(FindChild(w.hwnd, L"Button", newFolder.empty() ? button : L"New Folder >>"));
+            return true;
         }
-        HWND text = FindChild(w.hwnd, L"Edit", nullptr);
-        SendMessageW(text, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
-        Click(FindChild(w.hwnd, L"Button", button));
-        return true;
+        if (w.className == L"LarkspurInputBox") {
+            SendMessageW(FindChild(w.hwnd, L"Edit", nullptr), WM_SETTEXT, 0,
+                         reinterpret_cast<LPARAM>(newFolder.c_str()));
+            Click(FindChild(w.hwnd, L"Button", L"OK"));
+            // Handled by the dialog once the input box has closed and the
+            // new folder is open.
+            Click(FindChild(*dialog, L"Button", button));
+            return true;
+        }
+        return false;
     };
 }
 
-TEST_F(RunTest, WithoutSettingsARunIsInteractiveAndEndsWithSucceeded) {
+TEST_F(RunTest, AnInteractiveRunCopiesIntoTheFolderOpenedInTheDialogThenSucceeds) {
     WriteText(docs + L"\\Proj\\x.txt", "x");
-    CreateDirectoryW(out.c_str(), nullptr);
-    const RunResult run = RunBrisa(install, docs + L"\\Proj", OperateDialog(out, L"OK(&O)"));
+    // The process starts in its own folder, so the dialog opens there.
+    bool progressGoneAtTheEnd = false;
+    const WindowHandler dialog = OperateDialog(L"..\\Out", L"OK(&O)");
+    const RunResult run = RunBrisa(install, docs + L"\\Proj", [&](const SeenWindow& w) {
+        if (w.className == L"#32770") {
+            HWND progress = FindWindowW(L"LarkspurForm2", nullptr);
+            progressGoneAtTheEnd = !progress || !IsWindowVisible(progress);
+        }
+        return dialog(w);
+    });
     EXPECT_EQ(run.exitCode, 0u);
     ASSERT_EQ(run.messages.size(), 1u);
     EXPECT_EQ(run.messages[0].text, L"Succeeded!");
     EXPECT_EQ(run.messages[0].title, L"Larkspur Ver.1.52");
+    EXPECT_TRUE(progressGoneAtTheEnd) << "the progress window goes before the message";
     EXPECT_EQ(ReadText(out + L"\\Proj\\x.txt"), "x");
-    EXPECT_FALSE(Exists(install.ini)) << "the run wrote no settings";
+    EXPECT_EQ(Attributes(out + L"\\Proj\\x.txt") & kRhs, 0u) << "the heading was off";
+    wchar_t use[8] = {};
+    GetPrivateProfileStringW(L"Setting", L"Use", L"?", use, 8, install.ini.c_str());
+    EXPECT_STREQ(use, L"0") << "without Set Default OK writes only Use";
+}
+
+TEST_F(RunTest, AnInteractiveRunTakesItsRememberedFolderAndAttributes) {
+    WriteText(docs + L"\\a.txt", "a");
+    CreateDirectoryW(out.c_str(), nullptr);
+    install.Set(L"Setting", L"Use", L"1");
+    install.Set(L"Setting", L"Location", out);
+    install.Set(L"Setting", L"Attributes", L"1");
+    install.Set(L"Setting", L"ReadOnly", L"1");
+    install.Set(L"Setting", L"Hidden", L"0");
+    install.Set(L"Setting", L"System", L"2");  // greyed by hand: on, with its weight once
+    install.Set(L"Setting", L"Archive", L"1");
+    const RunResult run = RunBrisa(install, docs + L"\\a.txt", OperateDialog(L"", L"OK(&O)"));
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(run.SawMessage(L"Succeeded!"));
+    EXPECT_EQ(Attributes(out + L"\\a.txt") & kRhs, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM);
 }
 
 TEST_F(RunTest, CancelInTheDialogCopiesNothing) {
     WriteText(docs + L"\\a.txt", "a");
     CreateDirectoryW(out.c_str(), nullptr);
-    const RunResult run = RunBrisa(install, docs + L"\\a.txt", OperateDialog(out, L"Cancel(&C)"));
+    const RunResult run = RunBrisa(install, docs + L"\\a.txt", OperateDialog(L"", L"Cancel(&C)"));
     EXPECT_EQ(run.exitCode, 1u);
     EXPECT_TRUE(run.messages.empty());
     EXPECT_TRUE(FilesBelow(out).empty());
+    EXPECT_FALSE(Exists(install.ini)) << "Cancel writes nothing";
 }
 
 TEST_F(RunTest, SilentModeWithAMissingFolderAsksInItsOwnCaption) {
@@ -245,7 +286,8 @@ TEST_F(RunTest, SilentModeWithAMissingFolderAsksInItsOwnCaption) {
     CreateDirectoryW(out.c_str(), nullptr);
     SilentMode(root + L"\\Missing", L"0", L"1", L"0", L"1", L"0", L"0");
     std::wstring caption;
-    const WindowHandler dialog = OperateDialog(out, L"OK(&O)");
+    // The dialog opens at the nearest existing part of the missing folder.
+    const WindowHandler dialog = OperateDialog(L"Out", L"OK(&O)");
     const RunResult run = RunBrisa(install, docs + L"\\a.txt", [&](const SeenWindow& w) {
         if (w.className == L"LarkspurOutForm") {
             caption = w.title;
