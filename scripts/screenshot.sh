@@ -28,7 +28,7 @@ scripts/wine-prefix.sh display "$WINEPREFIX"
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
 mkdir -p "$out"
-windows=${WINDOWS:-form2}
+windows=${WINDOWS:-form2 outform inputbox}
 for window in $windows; do
     wine build/mingw/bin/screenshot.exe "$window" "$(winepath -w "$out/$window.png")" </dev/null
     if command -v python3 >/dev/null 2>&1; then

@@ -13,6 +13,7 @@
 #include "platform/win32/win32_platform.h"
 #include "run/run_state.h"
 #include "ui/forms.h"
+#include "ui/input_box.h"
 #include "ui/out_form.h"
 #include "ui/win32_ui.h"
 
@@ -115,11 +116,26 @@ bool Capture(HWND hwnd, const wchar_t* path) {
     return WritePng(path, width, height, rgb);
 }
 
+// Modal windows are pictured from a timer inside their own message loop.
+const wchar_t* g_modalClass = nullptr;
+const wchar_t* g_modalPath = nullptr;
+bool g_captured = false;
+
+void CALLBACK CaptureModal(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND hwnd = FindWindowW(g_modalClass, nullptr);
+    if (!hwnd) {
+        return;
+    }
+    KillTimer(nullptr, timer);
+    g_captured = Capture(hwnd, g_modalPath);
+    PostMessageW(hwnd, WM_CLOSE, 0, 0);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 3) {
-        fwprintf(stderr, L"usage: screenshot form2|outform OUT.png\n");
+        fwprintf(stderr, L"usage: screenshot form2|outform|inputbox OUT.png\n");
         return 2;
     }
     const std::wstring which = argv[1];
@@ -146,6 +162,15 @@ int wmain(int argc, wchar_t** argv) {
         outForm.CenterOnScreen();
         ShowWindow(outForm.hwnd(), SW_SHOW);
         hwnd = outForm.hwnd();
+    } else if (which == L"inputbox") {
+        // New Folder's question.
+        g_modalClass = ui::kInputBoxClass;
+        g_modalPath = argv[2];
+        SetTimer(nullptr, 0, 500, CaptureModal);
+        ui::InputBox(nullptr,
+                     L"Input New Folder Name...\r\nMake Below : C:\\users\\Public\\Documents",
+                     L"Create New Folder");
+        return g_captured ? 0 : 1;
     }
     if (hwnd) {
         SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
