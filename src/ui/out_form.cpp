@@ -170,6 +170,14 @@ void OutForm::OnDefaultKey() {
     }
 }
 
+LRESULT OutForm::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = Form::WindowProc(message, wParam, lParam);
+    if (message == WM_DPICHANGED) {
+        folders_.FitColumn();  // the list has a new width
+    }
+    return result;
+}
+
 void OutForm::Dir1_Open(const std::wstring& folder) {
     if (const DWORD error = folders_.Open(folder)) {
         MessageBoxW(hwnd(), SystemErrorText(error).c_str(),

@@ -33,6 +33,7 @@ class OutForm : public Form {
     LRESULT OnNotify(size_t row, NMHDR* header) override;
     void OnDefaultKey() override;
     void OnClose() override { Command2_Click(); }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
     void Command1_Click();
