@@ -455,16 +455,27 @@ TEST_F(OutFormTest, FolderListOpensOnActivationAndADriveThatFailsLeavesItWhereIt
     DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"Q:", nullptr);
 }
 
-TEST_F(OutFormTest, AccessKeysPressTheButtonsInTheModalLoop) {
+TEST_F(OutFormTest, KeyboardInTheModalLoopEnterOpensAndAccessKeysPress) {
+    CreateDirectoryW((dir + L"\\Sub").c_str(), nullptr);
     for (const wchar_t key : {L'o', L'c'}) {
+        state.OutputFolder.clear();
+        // The user tabs from the drive list to the folder list, highlights
+        // Sub, presses Enter to open it, then Alt+key.
         WindowWatcher watcher([key](const SeenWindow& w) {
             if (w.className != L"LarkspurOutForm") {
                 return false;
             }
-            PostMessageW(w.hwnd, WM_SYSCHAR, key, 1 << 29);  // Alt held
+            HWND list = FindChild(w.hwnd, WC_LISTVIEWW, nullptr);
+            PostMessageW(w.hwnd, WM_KEYDOWN, VK_TAB, 0);
+            const int last = ListView_GetItemCount(list) - 1;
+            ListView_SetItemState(list, last, LVIS_SELECTED | LVIS_FOCUSED,
+                                  LVIS_SELECTED | LVIS_FOCUSED);
+            PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+            PostMessageW(list, WM_SYSCHAR, key, 1 << 29);  // Alt held
             return true;
         });
         EXPECT_EQ(ui::ShowOutForm(state, p), key == L'o');
+        EXPECT_EQ(state.OutputFolder, key == L'o' ? dir + L"\\Sub\\" : L"");
     }
 }
 
