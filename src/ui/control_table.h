@@ -17,7 +17,9 @@
 
 namespace larkspur::ui {
 
-enum class Kind { Label, Button, CheckBox, GroupBox, Edit };
+// Link: a label in the link style (blue text, hand cursor) that reports
+// clicks. DefaultButton: the push button Enter presses, drawn as such.
+enum class Kind { Label, Button, CheckBox, GroupBox, Edit, Link, DefaultButton };
 
 struct FontSpec {
     const wchar_t* face = nullptr;  // nullptr: the window's default face
@@ -100,6 +102,8 @@ class Form {
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
     size_t RowOf(std::wstring_view name, int index = -1) const;
+    // The table row of a control window; nullptr for any other window.
+    const ControlRow* RowOfWindow(HWND control) const;
 
   private:
     static LRESULT CALLBACK Trampoline(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
