@@ -30,7 +30,7 @@ extern const FormSpec kForm2Spec;
 // AttrOn and answers true; Cancel and the close box answer false.
 bool ShowOutForm(RunState& state, Platform& p);
 
-// The settings window, modal; returns when the user is done with it.
-void ShowForm1(RunState& state, Platform& p);
+// The settings window, modal; the exit code it ended with (ui/form1.h).
+int ShowForm1(RunState& state, Platform& p);
 
 }  // namespace larkspur::ui
