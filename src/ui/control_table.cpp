@@ -5,12 +5,15 @@
 //   created, and the dialog manager's Tab key walks the z-order, so the
 //   controls are created in tab order. Frames are moved to the bottom
 //   afterwards: a heading check box that lies over a frame's caption must
-//   paint above it, and a frame takes no focus, so the tab order stays.
+//   paint above it, and a frame takes no focus, so the tab order stays. Group
+//   boxes are clipped by their siblings, or they would paint over them.
 // - Frames are plain group boxes, not containers: a control "in" a frame is a
 //   child of the window placed at the frame's position plus its own.
-// - Fonts are chosen so that a control's text always fits its height: when
-//   the wanted font's cell is taller than the control (12-pixel labels with a
-//   9-point system font, say), the same face is used at the control's height.
+// - Fonts are chosen so that a label's text always fits: when the wanted
+//   font's cell is taller than the control (12-pixel labels with a 9-point
+//   system font, say), the same face is used at the control's height, and
+//   when the caption is wider (a substitute face with wider glyphs), at the
+//   size that makes it as wide as the control.
 // - A face that is not installed is not left to GDI's font mapper, which
 //   picks by pitch and family and may land on a face without the glyphs:
 //   a Japanese face gives way to the system's Japanese UI face, any other
@@ -47,7 +50,8 @@ KindClass ClassOf(Kind kind) {
         case Kind::CheckBox:
             return {WC_BUTTONW, BS_3STATE | WS_TABSTOP, 0};
         case Kind::GroupBox:
-            return {WC_BUTTONW, BS_GROUPBOX, 0};
+            // Clipped by its siblings, or it paints over a heading check box.
+            return {WC_BUTTONW, BS_GROUPBOX | WS_CLIPSIBLINGS, 0};
         case Kind::Edit:
             return {WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
         case Kind::Link:
@@ -121,14 +125,19 @@ const wchar_t* JapaneseUiFace() {
     return L"";
 }
 
-int CellHeight(HFONT font) {
+// The font's cell height and the width of text in it.
+SIZE Measure(HFONT font, const wchar_t* text) {
     HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font);
     TEXTMETRICW tm{};
     GetTextMetricsW(dc, &tm);
+    SIZE extent{0, 0};
+    if (text) {
+        GetTextExtentPoint32W(dc, text, lstrlenW(text), &extent);
+    }
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
-    return tm.tmHeight;
+    return {extent.cx, tm.tmHeight};
 }
 
 }  // namespace
@@ -214,7 +223,9 @@ void Form::CreateControls() {
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)),
                             GetModuleHandleW(nullptr), nullptr);
     }
-    for (size_t i = 0; i < controls_.size(); ++i) {
+    // Last row first, so a frame listed after the frame that holds it stays
+    // above it.
+    for (size_t i = controls_.size(); i-- > 0;) {
         if (spec_.controls[i].kind == Kind::GroupBox) {
             SetWindowPos(controls_[i], HWND_BOTTOM, 0, 0, 0, 0,
                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -248,9 +259,17 @@ HFONT Form::FontFor(const ControlRow& row) {
         return font;
     };
     HFONT font = cached(lf);
-    const int height = Scale(row.height, dpi_);
-    if ((row.kind == Kind::Label || row.kind == Kind::Link) && CellHeight(font) > height) {
+    if (row.kind != Kind::Label && row.kind != Kind::Link) {
+        return font;
+    }
+    const int height = Scale(row.height, dpi_), width = Scale(row.width, dpi_);
+    if (Measure(font, nullptr).cy > height) {
         lf.lfHeight = height;  // a positive height asks for the cell height
+        font = cached(lf);
+    }
+    const int textWidth = Measure(font, row.caption).cx;
+    if (textWidth > width) {
+        lf.lfHeight = lf.lfHeight * width / textWidth;  // towards zero: never wider
         font = cached(lf);
     }
     return font;

@@ -198,8 +198,8 @@ TEST_F(Form1Test, LayoutKindsAndTabOrderFollowTheTable) {
         EXPECT_EQ(next, C(row->name, row->index)) << row->name << " at tab " << row->tab;
         next = GetWindow(next, GW_HWNDNEXT);
     }
-    EXPECT_EQ(next, C(L"Frame1"));
-    EXPECT_EQ(GetWindow(next, GW_HWNDNEXT), C(L"Frame2"));
+    EXPECT_EQ(next, C(L"Frame2")) << "the inner frame above the outer";
+    EXPECT_EQ(GetWindow(next, GW_HWNDNEXT), C(L"Frame1"));
 }
 
 TEST_F(Form1Test, LinksAreBlueUnderlinedJapaneseWithTheHandCursorAndOpenTheirAddresses) {
