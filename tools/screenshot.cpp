@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/win32/win32_platform.h"
+#include "ui/form1.h"
 #include "ui/forms.h"
 #include "ui/win32_ui.h"
 
@@ -113,18 +114,51 @@ bool Capture(HWND hwnd, const wchar_t* path) {
     return WritePng(path, width, height, rgb);
 }
 
+// The settings window reads Brisa.ini beside the program; here the program's
+// folder is a temporary one holding a representative settings file.
+class ShotProcess : public larkspur::win32::Win32Process {
+  public:
+    std::wstring folder;
+    std::wstring ProgramFolder() override { return folder; }
+};
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 3) {
-        fwprintf(stderr, L"usage: screenshot form2 OUT.png\n");
+        fwprintf(stderr, L"usage: screenshot form1|form2 OUT.png\n");
         return 2;
     }
     const std::wstring which = argv[1];
     larkspur::win32::Win32Process process;
     larkspur::ui::Form2 form2(process);
     HWND hwnd = nullptr;
-    if (which == L"form2") {
+    ShotProcess shotProcess;
+    larkspur::win32::Win32FileSystem fs;
+    larkspur::win32::Win32Shell shell;
+    larkspur::win32::Win32Profile profile;
+    larkspur::ui::Win32Ui ui(shotProcess);
+    larkspur::Platform platform{fs, shell, profile, ui, shotProcess};
+    larkspur::RunState state;
+    larkspur::ui::Form1 form1(state, platform);
+    if (which == L"form1") {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        shotProcess.folder = std::wstring(temp) + L"larkspur-shot";
+        CreateDirectoryW(shotProcess.folder.c_str(), nullptr);
+        const std::wstring ini = shotProcess.folder + L"\\Brisa.ini";
+        DeleteFileW(ini.c_str());
+        const wchar_t* settings[][2] = {{L"Use", L"1"},      {L"Location", L"C:\\Larkspur\\Out"},
+                                        {L"Force", L"0"},    {L"Attributes", L"1"},
+                                        {L"ReadOnly", L"1"}, {L"Archive", L"1"}};
+        for (const auto& setting : settings) {
+            WritePrivateProfileStringW(L"Silent", setting[0], setting[1], ini.c_str());
+        }
+        form1.Load();
+        hwnd = form1.hwnd();
+        form1.CenterOnScreen();
+        ShowWindow(hwnd, SW_SHOWNORMAL);
+    } else if (which == L"form2") {
         form2.Show();
         hwnd = form2.hwnd();
         SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
