@@ -7,6 +7,12 @@ set -eu
 cd "$(dirname "$0")/.."
 out=${1:-docs}
 scripts/install-deps.sh
+# The settings window's links are Japanese: a font with their glyphs.
+if ! fc-list :lang=ja | grep -q .; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get install -y --no-install-recommends fonts-ipafont-gothic
+fi
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw --target screenshot
 
@@ -28,7 +34,7 @@ scripts/wine-prefix.sh display "$WINEPREFIX"
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
 mkdir -p "$out"
-windows=${WINDOWS:-form2 outform inputbox}
+windows=${WINDOWS:-form1 outform inputbox form2}
 for window in $windows; do
     wine build/mingw/bin/screenshot.exe "$window" "$(winepath -w "$out/$window.png")" </dev/null
     if command -v python3 >/dev/null 2>&1; then

@@ -12,6 +12,7 @@
 
 #include "platform/win32/win32_platform.h"
 #include "run/run_state.h"
+#include "ui/form1.h"
 #include "ui/forms.h"
 #include "ui/input_box.h"
 #include "ui/out_form.h"
@@ -131,11 +132,22 @@ void CALLBACK CaptureModal(HWND, UINT, UINT_PTR timer, DWORD) {
     PostMessageW(hwnd, WM_CLOSE, 0, 0);
 }
 
+// The settings window reads Brisa.ini beside the program; here the program's
+// folder is a temporary one holding a representative settings file.
+// For the other windows it is the real one.
+class ShotProcess : public larkspur::win32::Win32Process {
+  public:
+    std::wstring folder;
+    std::wstring ProgramFolder() override {
+        return folder.empty() ? Win32Process::ProgramFolder() : folder;
+    }
+};
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 3) {
-        fwprintf(stderr, L"usage: screenshot form2|outform|inputbox OUT.png\n");
+        fwprintf(stderr, L"usage: screenshot form1|form2|outform|inputbox OUT.png\n");
         return 2;
     }
     const std::wstring which = argv[1];
@@ -143,15 +155,33 @@ int wmain(int argc, wchar_t** argv) {
     win32::Win32FileSystem fs;
     win32::Win32Shell shell;
     win32::Win32Profile profile;
-    win32::Win32Process process;
+    ShotProcess process;
     ui::Win32Ui ui(process);
     Platform platform{fs, shell, profile, ui, process};
     ui.Attach(platform);
     RunState state;
+    ui::Form1 form1(state, platform);
     ui::Form2 form2(process);
     ui::OutForm outForm(state, platform);
     HWND hwnd = nullptr;
-    if (which == L"form2") {
+    if (which == L"form1") {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        process.folder = std::wstring(temp) + L"larkspur-shot";
+        CreateDirectoryW(process.folder.c_str(), nullptr);
+        const std::wstring ini = process.folder + L"\\Brisa.ini";
+        DeleteFileW(ini.c_str());
+        const wchar_t* settings[][2] = {{L"Use", L"1"},      {L"Location", L"C:\\Larkspur\\Out"},
+                                        {L"Force", L"0"},    {L"Attributes", L"1"},
+                                        {L"ReadOnly", L"1"}, {L"Archive", L"1"}};
+        for (const auto& setting : settings) {
+            WritePrivateProfileStringW(L"Silent", setting[0], setting[1], ini.c_str());
+        }
+        form1.Load();
+        hwnd = form1.hwnd();
+        form1.CenterOnScreen();
+        ShowWindow(hwnd, SW_SHOWNORMAL);
+    } else if (which == L"form2") {
         form2.Show();
         hwnd = form2.hwnd();
     } else if (which == L"outform") {

@@ -138,8 +138,10 @@ class Ui {
   public:
     virtual ~Ui() = default;
 
-    // The settings window, modal.
-    virtual void ShowSettingsWindow(RunState& state) = 0;
+    // The settings window, modal. The exit code it ends the program with:
+    // kExitSuccess when the settings were saved, kExitCancelled when the
+    // window was cancelled or closed.
+    virtual int ShowSettingsWindow(RunState& state) = 0;
 
     // The output folder dialog, modal. On OK it sets OutputFolder, AttrMask
     // and AttrOn and answers true; Cancel or closing it answers false.
@@ -170,6 +172,8 @@ class Process {
     virtual std::wstring CommandLine() = 0;
     // The folder that holds the executable, as the platform reports it.
     virtual std::wstring ProgramFolder() = 0;
+    // The full path of the running executable, under whatever name it has.
+    virtual std::wstring ProgramPath() = 0;
     // From the program's resources: the version information's product name,
     // and the application title.
     virtual std::wstring ProductName() = 0;

@@ -54,7 +54,7 @@ struct RunState {
 // Exit codes of the process.
 enum ExitCode : int {
     kExitSuccess = 0,         // the run did what it was asked, or nothing was asked
-    kExitCancelled = 1,       // the user cancelled the output folder dialog
+    kExitCancelled = 1,       // the output folder dialog or the settings window cancelled
     kExitAborted = 2,         // the shell's copy failed or was cancelled: "Aborted!"
     kExitIncomplete = 3,      // some files were not copied or did not get their attributes
     kExitBadInput = 4,        // items of the argument string that do not exist

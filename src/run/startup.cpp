@@ -1,11 +1,12 @@
 // The start-up routine.
 //
 // A process does one thing. Started with an empty argument string (directly,
-// not through Send To) it shows the settings window. With arguments, Silent/
-// Use decides: 0 (also no settings file) is an interactive run with the
-// output folder dialog, the progress window and "Succeeded!"; 1 is a Silent
-// Mode run with the settings of section Silent, a notification-area icon and
-// no message; any other value ends the process at once.
+// not through Send To) it shows the settings window and ends with 0 when the
+// settings were saved, 1 when the window was cancelled or closed. With
+// arguments, Silent/Use decides: 0 (also no settings file) is an interactive
+// run with the output folder dialog, the progress window and "Succeeded!"; 1
+// is a Silent Mode run with the settings of section Silent, a notification-
+// area icon and no message; any other value ends the process at once.
 #include "run/startup.h"
 
 #include "copy/collect.h"
@@ -105,8 +106,7 @@ std::wstring MissingItemsMessage(const std::vector<std::wstring>& missing) {
 void Main(RunState& state, Platform& p) {
     const std::wstring arguments = ArgumentString(p.process.CommandLine());
     if (arguments.empty()) {
-        p.ui.ShowSettingsWindow(state);
-        EndProgram(state, p, kExitSuccess);
+        EndProgram(state, p, p.ui.ShowSettingsWindow(state));
     }
     ResetLists(state);
     state.SilentUse = ReadIniInt16(p, L"Silent", L"Use");

@@ -16,7 +16,7 @@ namespace larkspur {
 
 namespace {
 
-constexpr size_t kValueBufferSize = 255;
+constexpr size_t kValueBufferSize = kMaxSettingLength + 1;
 
 bool IsDigit(wchar_t c) {
     return c >= L'0' && c <= L'9';

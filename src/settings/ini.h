@@ -12,8 +12,11 @@ namespace larkspur {
 // Full path of the settings file: the program's folder, a backslash, Brisa.ini.
 std::wstring SettingsFilePath(Process& process);
 
-// Text of one setting, at most 254 characters; empty when the file, the
-// section or the key is missing.
+// The longest setting the settings file gives back whole.
+constexpr size_t kMaxSettingLength = 254;
+
+// Text of one setting, at most kMaxSettingLength characters; empty when the
+// file, the section or the key is missing.
 std::wstring ReadIni(Platform& p, const std::wstring& section, const std::wstring& key);
 
 // Writes one setting, creating the file, section or key as needed; true on

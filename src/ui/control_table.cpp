@@ -5,12 +5,22 @@
 //   created, and the dialog manager's Tab key walks the z-order, so the
 //   controls are created in tab order. Frames are moved to the bottom
 //   afterwards: a heading check box that lies over a frame's caption must
-//   paint above it, and a frame takes no focus, so the tab order stays.
+//   paint above it, and a frame takes no focus, so the tab order stays. Group
+//   boxes are clipped by their siblings, or they would paint over them.
 // - Frames are plain group boxes, not containers: a control "in" a frame is a
 //   child of the window placed at the frame's position plus its own.
-// - Fonts are chosen so that a control's text always fits its height: when
-//   the wanted font's cell is taller than the control (12-pixel labels with a
-//   9-point system font, say), the same face is used at the control's height.
+// - Fonts are chosen so that a label's text always fits: when the wanted
+//   font's cell is taller than the control (12-pixel labels with a 9-point
+//   system font, say), the same face is used at the control's height, and
+//   when the caption is wider (a substitute face with wider glyphs), at the
+//   size that makes it as wide as the control.
+// - A face that is not installed is not left to GDI's font mapper, which
+//   picks by pitch and family and may land on a face without the glyphs:
+//   a Japanese face gives way to the system's Japanese UI face, any other
+//   to the window's default face.
+// - Links are static controls with SS_NOTIFY, which makes them report clicks
+//   (STN_CLICKED) and hit-test as client area, so the window can give them
+//   the hand cursor in WM_SETCURSOR and their colour in WM_CTLCOLORSTATIC.
 #include "ui/control_table.h"
 
 #include <commctrl.h>
@@ -40,11 +50,14 @@ KindClass ClassOf(Kind kind) {
         case Kind::CheckBox:
             return {WC_BUTTONW, BS_3STATE | WS_TABSTOP, 0};
         case Kind::GroupBox:
-            // Clipped by its siblings, so that a heading check box lying over
-            // its caption is not painted over when the frame repaints.
+            // Clipped by its siblings, or it paints over a heading check box.
             return {WC_BUTTONW, BS_GROUPBOX | WS_CLIPSIBLINGS, 0};
         case Kind::Edit:
             return {WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+        case Kind::Link:
+            return {WC_STATICW, SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY, 0};
+        case Kind::DefaultButton:
+            return {WC_BUTTONW, BS_DEFPUSHBUTTON | WS_TABSTOP, 0};
         case Kind::DriveList:
             return {WC_COMBOBOXEXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
         case Kind::FolderList:
@@ -91,14 +104,47 @@ LOGFONTW DefaultFont(UINT dpi) {
     return metrics.lfMessageFont;
 }
 
-int CellHeight(HFONT font) {
+bool FaceInstalled(const wchar_t* face, BYTE charset) {
+    LOGFONTW wanted{};
+    wanted.lfCharSet = charset;
+    lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
+    HDC dc = GetDC(nullptr);
+    bool found = false;
+    EnumFontFamiliesExW(
+        dc, &wanted,
+        [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM param) -> int {
+            *reinterpret_cast<bool*>(param) = true;
+            return 0;
+        },
+        reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, dc);
+    return found;
+}
+
+// The Japanese UI faces of the Windows versions, newest first. With none of
+// them installed the face stays empty and GDI picks by character set.
+const wchar_t* JapaneseUiFace() {
+    for (const wchar_t* face : {L"Yu Gothic UI", L"Meiryo UI", L"MS UI Gothic"}) {
+        if (FaceInstalled(face, SHIFTJIS_CHARSET)) {
+            return face;
+        }
+    }
+    return L"";
+}
+
+// The font's cell height and the width of text in it.
+SIZE Measure(HFONT font, const wchar_t* text) {
     HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font);
     TEXTMETRICW tm{};
     GetTextMetricsW(dc, &tm);
+    SIZE extent{0, 0};
+    if (text) {
+        GetTextExtentPoint32W(dc, text, lstrlenW(text), &extent);
+    }
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
-    return tm.tmHeight;
+    return {extent.cx, tm.tmHeight};
 }
 
 }  // namespace
@@ -150,6 +196,15 @@ size_t Form::RowOf(std::wstring_view name, int index) const {
     return static_cast<size_t>(-1);
 }
 
+const ControlRow* Form::RowOfWindow(HWND control) const {
+    for (size_t i = 0; i < controls_.size(); ++i) {
+        if (control && controls_[i] == control) {
+            return &spec_.controls[i];
+        }
+    }
+    return nullptr;
+}
+
 HWND Form::Control(std::wstring_view name, int index) const {
     const size_t row = RowOf(name, index);
     return row < controls_.size() ? controls_[row] : nullptr;
@@ -175,7 +230,9 @@ void Form::CreateControls() {
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)),
                             GetModuleHandleW(nullptr), nullptr);
     }
-    for (size_t i = 0; i < controls_.size(); ++i) {
+    // Last row first, so a frame listed after the frame that holds it stays
+    // above it.
+    for (size_t i = controls_.size(); i-- > 0;) {
         if (spec_.controls[i].kind == Kind::GroupBox) {
             SetWindowPos(controls_[i], HWND_BOTTOM, 0, 0, 0, 0,
                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -186,8 +243,10 @@ void Form::CreateControls() {
 HFONT Form::FontFor(const ControlRow& row) {
     LOGFONTW lf = DefaultFont(dpi_);
     if (row.font) {
-        if (row.font->face) {
+        if (row.font->face && FaceInstalled(row.font->face, row.font->charset)) {
             lstrcpynW(lf.lfFaceName, row.font->face, LF_FACESIZE);
+        } else if (row.font->face && row.font->charset == SHIFTJIS_CHARSET) {
+            lstrcpynW(lf.lfFaceName, JapaneseUiFace(), LF_FACESIZE);
         }
         if (row.font->pointSize100) {
             lf.lfHeight = -MulDiv(row.font->pointSize100, static_cast<int>(dpi_), 7200);
@@ -207,9 +266,17 @@ HFONT Form::FontFor(const ControlRow& row) {
         return font;
     };
     HFONT font = cached(lf);
-    const int height = Scale(row.height, dpi_);
-    if (row.kind == Kind::Label && CellHeight(font) > height) {
+    if (row.kind != Kind::Label && row.kind != Kind::Link) {
+        return font;
+    }
+    const int height = Scale(row.height, dpi_), width = Scale(row.width, dpi_);
+    if (Measure(font, nullptr).cy > height) {
         lf.lfHeight = height;  // a positive height asks for the cell height
+        font = cached(lf);
+    }
+    const int textWidth = Measure(font, row.caption).cx;
+    if (textWidth > width) {
+        lf.lfHeight = lf.lfHeight * width / textWidth;  // towards zero: never wider
         font = cached(lf);
     }
     return font;
@@ -333,6 +400,24 @@ LRESULT Form::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             OnClose();
             return 0;
+        case WM_CTLCOLORSTATIC: {
+            const ControlRow* row = RowOfWindow(reinterpret_cast<HWND>(lParam));
+            if (!row || row->kind != Kind::Link) {
+                return DefWindowProcW(hwnd_, message, wParam, lParam);
+            }
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            SetTextColor(dc, RGB(0, 0, 255));
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        case WM_SETCURSOR: {
+            const ControlRow* row = RowOfWindow(reinterpret_cast<HWND>(wParam));
+            if (row && row->kind == Kind::Link && LOWORD(lParam) == HTCLIENT) {
+                SetCursor(LoadCursorW(nullptr, IDC_HAND));
+                return TRUE;
+            }
+            return DefWindowProcW(hwnd_, message, wParam, lParam);
+        }
         case WM_DPICHANGED: {
             dpi_ = HIWORD(wParam);
             const RECT* suggested = reinterpret_cast<const RECT*>(lParam);

@@ -17,12 +17,16 @@
 
 namespace larkspur::ui {
 
+// Link: a label in the link style (blue text, hand cursor) that reports
+// clicks. DefaultButton: the push button Enter presses, drawn as such.
 enum class Kind {
     Label,
     Button,
     CheckBox,
     GroupBox,
     Edit,
+    Link,
+    DefaultButton,
     DriveList,   // a drop-down list with icons; the height is that of its closed box
     FolderList,  // a one-column list with icons and indentation
 };
@@ -61,10 +65,11 @@ struct FormSpec {
 constexpr int kFirstControlId = 100;
 
 // The check-box state for a stored setting: 0 unticked, 1 ticked, 2 greyed.
-// Any other number means "on" as everywhere else in the settings file
-// (-1 is a common way to write true), so it ticks the box.
+// Any other number shows greyed: like greyed it counts as on for the
+// attributes, and like greyed it is neither 0 nor 1 for the settings that
+// only know those two, so saving it back changes nothing for a run.
 inline int CheckStateOf(int stored) {
-    return stored == 0 || stored == 2 ? stored : 1;
+    return stored >= 0 && stored <= 2 ? stored : 2;
 }
 
 // Scales a length at 96 DPI to dpi the way the platform does.
@@ -121,6 +126,8 @@ class Form {
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
     size_t RowOf(std::wstring_view name, int index = -1) const;
+    // The table row of a control window; nullptr for any other window.
+    const ControlRow* RowOfWindow(HWND control) const;
 
   private:
     static LRESULT CALLBACK Trampoline(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

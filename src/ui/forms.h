@@ -26,7 +26,7 @@ class Form2 : public Form {
 
 extern const FormSpec kForm2Spec;
 
-// The settings window, modal; returns when the user is done with it.
-void ShowForm1(RunState& state, Platform& p);
+// The settings window, modal; the exit code it ended with (ui/form1.h).
+int ShowForm1(RunState& state, Platform& p);
 
 }  // namespace larkspur::ui

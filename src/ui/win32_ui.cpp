@@ -16,8 +16,8 @@ void PumpMessages() {
     }
 }
 
-void Win32Ui::ShowSettingsWindow(RunState& state) {
-    ShowForm1(state, *platform_);
+int Win32Ui::ShowSettingsWindow(RunState& state) {
+    return ShowForm1(state, *platform_);
 }
 
 bool Win32Ui::ShowOutputFolderDialog(RunState& state) {

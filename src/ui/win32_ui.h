@@ -16,7 +16,7 @@ class Win32Ui : public Ui {
     // through the platform this Ui is part of.
     void Attach(Platform& p) { platform_ = &p; }
 
-    void ShowSettingsWindow(RunState& state) override;
+    int ShowSettingsWindow(RunState& state) override;
     bool ShowOutputFolderDialog(RunState& state) override;
     void ShowProgressWindow() override;
     WindowRef ProgressWindow() override;

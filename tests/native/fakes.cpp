@@ -297,8 +297,9 @@ bool FakeProfile::Write(const std::wstring& section, const std::wstring& key,
     return true;
 }
 
-void FakeUi::ShowSettingsWindow(RunState&) {
+int FakeUi::ShowSettingsWindow(RunState&) {
     log_.push_back(L"settings window");
+    return settingsResult;
 }
 
 bool FakeUi::ShowOutputFolderDialog(RunState& state) {

@@ -120,7 +120,10 @@ class FakeUi : public Ui {
     int yields = 0;
     static constexpr WindowRef kProgressHandle = 0x2002;
 
-    void ShowSettingsWindow(RunState& state) override;
+    // What the settings window ends with.
+    int settingsResult = kExitSuccess;
+
+    int ShowSettingsWindow(RunState& state) override;
     bool ShowOutputFolderDialog(RunState& state) override;
     void ShowProgressWindow() override;
     WindowRef ProgressWindow() override;
@@ -144,6 +147,7 @@ class FakeProcess : public Process {
     std::wstring programFolder = L"C:\\Tools";
     std::wstring CommandLine() override { return commandLine; }
     std::wstring ProgramFolder() override { return programFolder; }
+    std::wstring ProgramPath() override { return programFolder + L"\\Brisa.exe"; }
     std::wstring ProductName() override { return L"Larkspur Ver.1.52"; }
     std::wstring AppTitle() override { return L"Larkspur"; }
     [[noreturn]] void Exit(int code) override;

@@ -30,6 +30,12 @@ TEST_F(StartupTest, AnEmptyArgumentStringShowsTheSettingsWindowOnly) {
     EXPECT_EQ(m.log, (Log{L"settings window", L"unload all", L"exit 0"}));
 }
 
+TEST_F(StartupTest, ASettingsWindowCancelledOrClosedEndsTheProgramAsCancelled) {
+    m.ui.settingsResult = kExitCancelled;
+    EXPECT_EQ(m.Run(L""), kExitCancelled);
+    EXPECT_EQ(m.log, (Log{L"settings window", L"unload all", L"exit 1"}));
+}
+
 TEST_F(StartupTest, WithoutSettingsARunIsInteractive) {
     m.ui.dialog = [](RunState& s) {
         s.OutputFolder = L"D:\\Out\\";

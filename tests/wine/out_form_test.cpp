@@ -158,9 +158,9 @@ TEST_F(OutFormTest, LoadsTheInteractiveDefaultsOnlyWhenUseSaysSo) {
         {L"abc", L"1", L"1", L"1", 0, 0, 0, 0, true, false},
         {L"1", L"0", L"1", L"0", 1, 0, 1, 0, false, true},
         {L"1", L"1", L"1", L"0", 1, 1, 1, 0, true, true},
-        // Greyed, from a hand-edited file; other numbers tick the box.
+        // Greyed, from a hand-edited file, and so is any other number.
         {L"2", L"2", L"2", L"0", 2, 2, 2, 0, true, true},
-        {L"1", L"-1", L"7", L"-3", 1, 1, 1, 1, true, true},
+        {L"1", L"-1", L"7", L"-3", 1, 2, 2, 2, true, true},
     };
     for (const Case& c : cases) {
         DeleteFileW(ini.c_str());

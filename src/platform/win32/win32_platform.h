@@ -89,6 +89,7 @@ class Win32Process : public Process {
   public:
     std::wstring CommandLine() override;
     std::wstring ProgramFolder() override;
+    std::wstring ProgramPath() override;
     std::wstring ProductName() override;
     std::wstring AppTitle() override;
     [[noreturn]] void Exit(int code) override;

@@ -64,6 +64,10 @@ std::wstring Win32Process::ProgramFolder() {
     return path.substr(0, slash == 2 && path[1] == L':' ? 3 : slash);
 }
 
+std::wstring Win32Process::ProgramPath() {
+    return ModulePath(nullptr);
+}
+
 std::wstring Win32Process::ProductName() {
     return VersionString(nullptr, L"ProductName");
 }
