@@ -29,18 +29,6 @@ using ui::ControlRow;
 using ui::Form1;
 using ui::Kind;
 
-// The program's folder (and so Brisa.ini) in a scratch folder; the running
-// executable's path as the test sets it, the test exe's own by default.
-class ScratchProcess : public win32::Win32Process {
-  public:
-    std::wstring folder, path;
-    std::wstring ProgramFolder() override { return folder; }
-    std::wstring ProgramPath() override {
-        return path.empty() ? win32::Win32Process::ProgramPath() : path;
-    }
-    std::wstring ProductName() override { return L"Larkspur Ver.1.52"; }
-};
-
 class RecordingProfile : public win32::Win32Profile {
   public:
     std::vector<std::wstring> writes;  // "key=value", in order
@@ -58,12 +46,6 @@ class RecordingShell : public win32::Win32Shell {
         opened.push_back(address + L" in " + folder);
     }
 };
-
-std::wstring Text(HWND hwnd) {
-    wchar_t text[512] = {};
-    GetWindowTextW(hwnd, text, 512);
-    return text;
-}
 
 class Form1Test : public ::testing::Test {
   protected:
@@ -107,17 +89,10 @@ class Form1Test : public ::testing::Test {
     Form1 form{state, p};
 };
 
-RECT RectIn(HWND parent, HWND control) {
-    RECT r;
-    GetWindowRect(control, &r);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
 TEST_F(Form1Test, LayoutKindsAndTabOrderFollowTheTable) {
     ASSERT_TRUE(form.Load());
     HWND hwnd = form.hwnd();
-    EXPECT_EQ(Text(hwnd), L"Silent Mode Settings");
+    EXPECT_EQ(WindowText(hwnd), L"Silent Mode Settings");
     EXPECT_TRUE(GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
     RECT client;
     GetClientRect(hwnd, &client);
@@ -152,7 +127,7 @@ TEST_F(Form1Test, LayoutKindsAndTabOrderFollowTheTable) {
         EXPECT_EQ(r.top - parent.top, row.top) << name;
         EXPECT_EQ(r.right - r.left, row.width) << name;
         EXPECT_EQ(r.bottom - r.top, row.height) << name;
-        EXPECT_EQ(Text(control), row.caption) << name;
+        EXPECT_EQ(WindowText(control), row.caption) << name;
         for (const KindCheck& k : kinds) {
             if (k.kind == row.kind) {
                 wchar_t cls[32];
@@ -264,7 +239,8 @@ TEST_P(Form1Load, StatesAndEnabledControls) {
     EXPECT_EQ(State(L"Check1"), c.check1);
     EXPECT_EQ(State(L"chkAttrOn"), c.attrOn);
     EXPECT_EQ(State(L"chkAttr", 0), c.readOnly);
-    EXPECT_EQ(Text(C(L"Text1")), Stored(L"Location") == L"(none)" ? L"" : Stored(L"Location"));
+    EXPECT_EQ(WindowText(C(L"Text1")),
+              Stored(L"Location") == L"(none)" ? L"" : Stored(L"Location"));
     for (const wchar_t* name : {L"Text1", L"Command1", L"Check2", L"chkAttrOn"}) {
         EXPECT_EQ(IsWindowEnabled(C(name)) != FALSE, c.silentControls) << name;
     }
@@ -480,7 +456,7 @@ TEST_F(Form1Test, FolderBrowserConfirmsAFolderOrLeavesTheTextOnCancel) {
             Press(L"Command1");
         }
         EXPECT_EQ(okEnabled, 1) << "OK usable for a folder";
-        EXPECT_EQ(Text(C(L"Text1")), confirm ? chosen : L"typed by hand");
+        EXPECT_EQ(WindowText(C(L"Text1")), confirm ? chosen : L"typed by hand");
     }
 }
 

@@ -21,14 +21,6 @@ namespace {
 
 using ui::OutForm;
 
-// The settings file of these tests lives in a scratch folder.
-class ScratchProcess : public win32::Win32Process {
-  public:
-    std::wstring folder;
-    std::wstring ProgramFolder() override { return folder; }
-    std::wstring AppTitle() override { return L"Larkspur"; }
-};
-
 class OutFormTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -77,24 +69,11 @@ std::wstring IniText(const std::wstring& path) {
     return text;
 }
 
-RECT RectIn(HWND parent, HWND control) {
-    RECT r;
-    GetWindowRect(control, &r);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
-std::wstring Text(HWND hwnd) {
-    wchar_t text[512] = {};
-    GetWindowTextW(hwnd, text, 512);
-    return text;
-}
-
 TEST_F(OutFormTest, LayoutCaptionsTabOrderAndInitialStateFollowTheTable) {
     OutForm form(state, p);
     ASSERT_TRUE(form.Load());
     HWND hwnd = form.hwnd();
-    EXPECT_EQ(Text(hwnd), L"Output Folder...");
+    EXPECT_EQ(WindowText(hwnd), L"Output Folder...");
     RECT client;
     GetClientRect(hwnd, &client);
     EXPECT_EQ(client.right, 398);
@@ -118,7 +97,7 @@ TEST_F(OutFormTest, LayoutCaptionsTabOrderAndInitialStateFollowTheTable) {
             EXPECT_EQ(r.bottom - r.top, row.height) << what.c_str();
         }
         if (row.caption) {
-            EXPECT_EQ(Text(control), row.caption) << what.c_str();
+            EXPECT_EQ(WindowText(control), row.caption) << what.c_str();
         }
         EXPECT_TRUE(IsWindowEnabled(control)) << what.c_str();
         if (row.kind == ui::Kind::Button) {
@@ -185,7 +164,7 @@ TEST_F(OutFormTest, LoadsTheInteractiveDefaultsOnlyWhenUseSaysSo) {
         }
         EXPECT_TRUE(Enabled(form, L"Check2"));
         EXPECT_EQ(form.Folders().OpenFolder(), c.opensSaved ? saved : dir) << label.c_str();
-        EXPECT_EQ(Text(form.hwnd()), L"Output Folder...");
+        EXPECT_EQ(WindowText(form.hwnd()), L"Output Folder...");
     }
 }
 
@@ -234,7 +213,7 @@ TEST_F(OutFormTest, TheSilentVariantReadsSectionSilentAndStoresNothing) {
 
     OutForm form(state, p);
     ASSERT_TRUE(form.Load());
-    EXPECT_EQ(Text(form.hwnd()), ui::kOutFormSilentCaption);
+    EXPECT_EQ(WindowText(form.hwnd()), ui::kOutFormSilentCaption);
     EXPECT_FALSE(Enabled(form, L"Check2"));
     EXPECT_EQ(Value(form, L"Check2"), 0);
     EXPECT_EQ(Value(form, L"chkAttr"), 1);
@@ -368,7 +347,7 @@ TEST_F(OutFormTest, NewFolderMakesChainsOpensThemAndSaysWhenItCannot) {
         }
         EXPECT_EQ(w.title, L"Create New Folder");
         HWND edit = FindChild(w.hwnd, L"Edit", nullptr);
-        EXPECT_TRUE(Text(edit).empty()) << "no default text";
+        EXPECT_TRUE(WindowText(edit).empty()) << "no default text";
         SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(answer.c_str()));
         Click(FindChild(w.hwnd, L"Button", cancel ? L"Cancel" : L"OK"));
         return true;

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/win32_platform.h"
 #include "scratch.h"
 
 namespace larkspur::wine_test {
@@ -36,6 +37,27 @@ DWORD Attributes(const std::wstring& path);
 
 // Files below folder, as paths relative to it, sorted.
 std::vector<std::wstring> FilesBelow(const std::wstring& folder);
+
+// The process as the program's windows see it, with the program's folder
+// (and so Brisa.ini) and the running executable's path set by the test, and
+// the product name of the real resources.
+class ScratchProcess : public win32::Win32Process {
+  public:
+    std::wstring folder;  // empty: the real one
+    std::wstring path;    // empty: the real one
+    std::wstring ProgramFolder() override {
+        return folder.empty() ? Win32Process::ProgramFolder() : folder;
+    }
+    std::wstring ProgramPath() override {
+        return path.empty() ? Win32Process::ProgramPath() : path;
+    }
+    std::wstring ProductName() override { return L"Larkspur Ver.1.52"; }
+    std::wstring AppTitle() override { return L"Larkspur"; }
+};
+
+// A window's text, and a control's rectangle in its parent's client area.
+std::wstring WindowText(HWND hwnd);
+RECT RectIn(HWND parent, HWND control);
 
 // A private copy of Brisa.exe in its own folder.
 struct Install {

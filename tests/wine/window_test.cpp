@@ -15,33 +15,15 @@ namespace {
 using ui::ControlRow;
 using ui::Form2;
 
-class FakeProductProcess : public win32::Win32Process {
-  public:
-    std::wstring ProductName() override { return L"Larkspur Ver.1.52"; }
-};
-
-RECT ClientRectIn(HWND parent, HWND control) {
-    RECT r;
-    GetWindowRect(control, &r);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
-std::wstring Text(HWND hwnd) {
-    wchar_t text[256] = {};
-    GetWindowTextW(hwnd, text, 256);
-    return text;
-}
-
 TEST(Form2, LoadsHiddenWithTheVersionLineAndTheLayoutOfItsTable) {
-    FakeProductProcess process;
+    ScratchProcess process;
     Form2 form(process);
     HWND hwnd = form.Handle();
     ASSERT_NE(hwnd, nullptr);
     EXPECT_FALSE(IsWindowVisible(hwnd)) << "borrowing the handle does not show the window";
-    EXPECT_EQ(Text(hwnd), L"Larkspur");
-    EXPECT_EQ(Text(form.Control(L"Label2")), L"Larkspur Ver.1.52");
-    EXPECT_EQ(Text(form.Control(L"Label1")), L"Now Working ...");
+    EXPECT_EQ(WindowText(hwnd), L"Larkspur");
+    EXPECT_EQ(WindowText(form.Control(L"Label2")), L"Larkspur Ver.1.52");
+    EXPECT_EQ(WindowText(form.Control(L"Label1")), L"Now Working ...");
 
     RECT client;
     GetClientRect(hwnd, &client);
@@ -50,7 +32,7 @@ TEST(Form2, LoadsHiddenWithTheVersionLineAndTheLayoutOfItsTable) {
     for (const ControlRow& row : ui::kForm2Spec.controls) {
         HWND control = form.Control(row.name);
         ASSERT_NE(control, nullptr) << row.name;
-        const RECT r = ClientRectIn(hwnd, control);
+        const RECT r = RectIn(hwnd, control);
         EXPECT_EQ(r.left, row.left) << row.name;
         EXPECT_EQ(r.top, row.top) << row.name;
         EXPECT_EQ(r.right - r.left, row.width) << row.name;
@@ -63,7 +45,7 @@ TEST(Form2, LoadsHiddenWithTheVersionLineAndTheLayoutOfItsTable) {
         TEXTMETRICW tm;
         GetTextMetricsW(dc, &tm);
         SIZE extent;
-        const std::wstring caption = Text(control);
+        const std::wstring caption = WindowText(control);
         GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
         SelectObject(dc, old);
         ReleaseDC(control, dc);
@@ -90,7 +72,7 @@ TEST(Form2, LoadsHiddenWithTheVersionLineAndTheLayoutOfItsTable) {
 }
 
 TEST(Form2, ShowsCentredOnTheWorkArea) {
-    FakeProductProcess process;
+    ScratchProcess process;
     Form2 form(process);
     form.Show();
     HWND hwnd = form.hwnd();
