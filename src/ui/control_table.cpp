@@ -149,6 +149,13 @@ SIZE Measure(HFONT font, const wchar_t* text) {
 
 }  // namespace
 
+std::wstring TextOf(HWND hwnd) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(
+        static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
 Form::~Form() {
     Unload();
     for (const CachedFont& f : fonts_) {

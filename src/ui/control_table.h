@@ -72,6 +72,9 @@ inline int CheckStateOf(int stored) {
     return stored >= 0 && stored <= 2 ? stored : 2;
 }
 
+// The text of a window or of a control.
+std::wstring TextOf(HWND hwnd);
+
 // Scales a length at 96 DPI to dpi the way the platform does.
 inline int Scale(int value, UINT dpi) {
     return MulDiv(value, static_cast<int>(dpi), 96);

@@ -60,13 +60,6 @@ bool Is(const wchar_t* a, const wchar_t* b) {
     return std::wstring_view(a) == b;
 }
 
-std::wstring TextOf(HWND control) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(
-        static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 }  // namespace
 
 // A fixed window with a close box and no sizing; it is made topmost by its

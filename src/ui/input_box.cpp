@@ -54,10 +54,7 @@ class InputForm : public Form {
         }
     }
     void OnDefaultKey() override {
-        HWND text = Control(L"Text1");
-        answer.assign(static_cast<size_t>(GetWindowTextLengthW(text)) + 1, L'\0');
-        answer.resize(static_cast<size_t>(
-            GetWindowTextW(text, answer.data(), static_cast<int>(answer.size()))));
+        answer = TextOf(Control(L"Text1"));
         confirmed = true;
         EndModal();
     }

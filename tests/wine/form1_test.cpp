@@ -92,7 +92,7 @@ class Form1Test : public ::testing::Test {
 TEST_F(Form1Test, LayoutKindsAndTabOrderFollowTheTable) {
     ASSERT_TRUE(form.Load());
     HWND hwnd = form.hwnd();
-    EXPECT_EQ(WindowText(hwnd), L"Silent Mode Settings");
+    EXPECT_EQ(ui::TextOf(hwnd), L"Silent Mode Settings");
     EXPECT_TRUE(GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
     RECT client;
     GetClientRect(hwnd, &client);
@@ -127,7 +127,7 @@ TEST_F(Form1Test, LayoutKindsAndTabOrderFollowTheTable) {
         EXPECT_EQ(r.top - parent.top, row.top) << name;
         EXPECT_EQ(r.right - r.left, row.width) << name;
         EXPECT_EQ(r.bottom - r.top, row.height) << name;
-        EXPECT_EQ(WindowText(control), row.caption) << name;
+        EXPECT_EQ(ui::TextOf(control), row.caption) << name;
         for (const KindCheck& k : kinds) {
             if (k.kind == row.kind) {
                 wchar_t cls[32];
@@ -239,7 +239,7 @@ TEST_P(Form1Load, StatesAndEnabledControls) {
     EXPECT_EQ(State(L"Check1"), c.check1);
     EXPECT_EQ(State(L"chkAttrOn"), c.attrOn);
     EXPECT_EQ(State(L"chkAttr", 0), c.readOnly);
-    EXPECT_EQ(WindowText(C(L"Text1")),
+    EXPECT_EQ(ui::TextOf(C(L"Text1")),
               Stored(L"Location") == L"(none)" ? L"" : Stored(L"Location"));
     for (const wchar_t* name : {L"Text1", L"Command1", L"Check2", L"chkAttrOn"}) {
         EXPECT_EQ(IsWindowEnabled(C(name)) != FALSE, c.silentControls) << name;
@@ -456,7 +456,7 @@ TEST_F(Form1Test, FolderBrowserConfirmsAFolderOrLeavesTheTextOnCancel) {
             Press(L"Command1");
         }
         EXPECT_EQ(okEnabled, 1) << "OK usable for a folder";
-        EXPECT_EQ(WindowText(C(L"Text1")), confirm ? chosen : L"typed by hand");
+        EXPECT_EQ(ui::TextOf(C(L"Text1")), confirm ? chosen : L"typed by hand");
     }
 }
 

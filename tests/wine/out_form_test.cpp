@@ -73,7 +73,7 @@ TEST_F(OutFormTest, LayoutCaptionsTabOrderAndInitialStateFollowTheTable) {
     OutForm form(state, p);
     ASSERT_TRUE(form.Load());
     HWND hwnd = form.hwnd();
-    EXPECT_EQ(WindowText(hwnd), L"Output Folder...");
+    EXPECT_EQ(ui::TextOf(hwnd), L"Output Folder...");
     RECT client;
     GetClientRect(hwnd, &client);
     EXPECT_EQ(client.right, 398);
@@ -97,7 +97,7 @@ TEST_F(OutFormTest, LayoutCaptionsTabOrderAndInitialStateFollowTheTable) {
             EXPECT_EQ(r.bottom - r.top, row.height) << what.c_str();
         }
         if (row.caption) {
-            EXPECT_EQ(WindowText(control), row.caption) << what.c_str();
+            EXPECT_EQ(ui::TextOf(control), row.caption) << what.c_str();
         }
         EXPECT_TRUE(IsWindowEnabled(control)) << what.c_str();
         if (row.kind == ui::Kind::Button) {
@@ -164,7 +164,7 @@ TEST_F(OutFormTest, LoadsTheInteractiveDefaultsOnlyWhenUseSaysSo) {
         }
         EXPECT_TRUE(Enabled(form, L"Check2"));
         EXPECT_EQ(form.Folders().OpenFolder(), c.opensSaved ? saved : dir) << label.c_str();
-        EXPECT_EQ(WindowText(form.hwnd()), L"Output Folder...");
+        EXPECT_EQ(ui::TextOf(form.hwnd()), L"Output Folder...");
     }
 }
 
@@ -213,7 +213,7 @@ TEST_F(OutFormTest, TheSilentVariantReadsSectionSilentAndStoresNothing) {
 
     OutForm form(state, p);
     ASSERT_TRUE(form.Load());
-    EXPECT_EQ(WindowText(form.hwnd()), ui::kOutFormSilentCaption);
+    EXPECT_EQ(ui::TextOf(form.hwnd()), ui::kOutFormSilentCaption);
     EXPECT_FALSE(Enabled(form, L"Check2"));
     EXPECT_EQ(Value(form, L"Check2"), 0);
     EXPECT_EQ(Value(form, L"chkAttr"), 1);
@@ -347,7 +347,7 @@ TEST_F(OutFormTest, NewFolderMakesChainsOpensThemAndSaysWhenItCannot) {
         }
         EXPECT_EQ(w.title, L"Create New Folder");
         HWND edit = FindChild(w.hwnd, L"Edit", nullptr);
-        EXPECT_TRUE(WindowText(edit).empty()) << "no default text";
+        EXPECT_TRUE(ui::TextOf(edit).empty()) << "no default text";
         SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(answer.c_str()));
         Click(FindChild(w.hwnd, L"Button", cancel ? L"Cancel" : L"OK"));
         return true;

@@ -55,8 +55,7 @@ class ScratchProcess : public win32::Win32Process {
     std::wstring AppTitle() override { return L"Larkspur"; }
 };
 
-// A window's text, and a control's rectangle in its parent's client area.
-std::wstring WindowText(HWND hwnd);
+// A control's rectangle in its parent's client area.
 RECT RectIn(HWND parent, HWND control);
 
 // A private copy of Brisa.exe in its own folder.

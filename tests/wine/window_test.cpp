@@ -21,9 +21,9 @@ TEST(Form2, LoadsHiddenWithTheVersionLineAndTheLayoutOfItsTable) {
     HWND hwnd = form.Handle();
     ASSERT_NE(hwnd, nullptr);
     EXPECT_FALSE(IsWindowVisible(hwnd)) << "borrowing the handle does not show the window";
-    EXPECT_EQ(WindowText(hwnd), L"Larkspur");
-    EXPECT_EQ(WindowText(form.Control(L"Label2")), L"Larkspur Ver.1.52");
-    EXPECT_EQ(WindowText(form.Control(L"Label1")), L"Now Working ...");
+    EXPECT_EQ(ui::TextOf(hwnd), L"Larkspur");
+    EXPECT_EQ(ui::TextOf(form.Control(L"Label2")), L"Larkspur Ver.1.52");
+    EXPECT_EQ(ui::TextOf(form.Control(L"Label1")), L"Now Working ...");
 
     RECT client;
     GetClientRect(hwnd, &client);
@@ -45,7 +45,7 @@ TEST(Form2, LoadsHiddenWithTheVersionLineAndTheLayoutOfItsTable) {
         TEXTMETRICW tm;
         GetTextMetricsW(dc, &tm);
         SIZE extent;
-        const std::wstring caption = WindowText(control);
+        const std::wstring caption = ui::TextOf(control);
         GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
         SelectObject(dc, old);
         ReleaseDC(control, dc);
