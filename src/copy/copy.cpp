@@ -16,6 +16,18 @@
 
 namespace larkspur {
 
+int16_t AttributeMask(const std::array<int, 4>& states) {
+    constexpr std::array<uint32_t, 4> kBits = {kAttrReadOnly, kAttrHidden, kAttrSystem,
+                                               kAttrArchive};
+    uint32_t mask = 0;
+    for (size_t i = 0; i < states.size(); ++i) {
+        if (states[i] != 0) {
+            mask |= kBits[i];
+        }
+    }
+    return static_cast<int16_t>(mask);
+}
+
 namespace {
 
 void AppendGroup(std::wstring& text, const wchar_t* heading,

@@ -2,6 +2,7 @@
 // source list, then the attribute pass over the copies.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,6 +26,12 @@ constexpr size_t kShellPathLimit = 259;
 
 // The attribute bits a run may give its copies.
 constexpr uint32_t kAttributeSet = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;
+
+// AttrMask from the states of the four attribute choices, in the order of
+// the set (Read Only, Hidden, System, Archive): each one that is not 0 adds
+// its attribute once, so a greyed (2) or odd value never stands for another
+// attribute.
+int16_t AttributeMask(const std::array<int, 4>& states);
 
 // Paths first to last, each followed by a NUL, and one more NUL at the end.
 std::wstring MultiString(std::vector<std::wstring>::const_iterator first,

@@ -9,6 +9,8 @@
 // area icon and no message; any other value ends the process at once.
 #include "run/startup.h"
 
+#include <array>
+
 #include "copy/collect.h"
 #include "copy/copy.h"
 #include "copy/paths.h"
@@ -71,12 +73,14 @@ void CollectSources(RunState& state, Platform& p, const std::wstring& arguments)
     state.ApiResult = p.shell.AddTrayIcon(state.TrayIcon);
     state.TrayIconShown = true;  // a failed add does not stop the run
 
-    // The attribute set as one weighted sum of the four settings, rounded once.
-    const double hidden = ReadNumber(ReadIni(p, L"Silent", L"Hidden"));
-    const double system = ReadNumber(ReadIni(p, L"Silent", L"System"));
-    const double archive = ReadNumber(ReadIni(p, L"Silent", L"Archive"));
-    const double readOnly = ReadNumber(ReadIni(p, L"Silent", L"ReadOnly"));
-    state.AttrMask = RoundToInt16(readOnly + 2 * hidden + 4 * system + 32 * archive);
+    // Each setting of the set, read as the settings window shows it, adds its
+    // attribute when it is not 0: a greyed 2 is on, not a different bit.
+    // Read in the order Hidden, System, Archive, Read Only.
+    std::array<int, 4> states{};
+    for (const size_t i : {1, 2, 3, 0}) {
+        states[i] = ReadIniInt16(p, L"Silent", kAttributeKeys[i]);
+    }
+    state.AttrMask = AttributeMask(states);
     state.AttrOn = ReadNumber(ReadIni(p, L"Silent", L"Attributes")) != 0 ? -1 : 0;
 
     CollectSources(state, p, arguments);

@@ -2,12 +2,18 @@
 // which every numeric setting is read.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
 #include "platform/platform.h"
 
 namespace larkspur {
+
+// The keys of the attribute set, in its order: Read Only, Hidden, System,
+// Archive.
+constexpr std::array<const wchar_t*, 4> kAttributeKeys = {L"ReadOnly", L"Hidden", L"System",
+                                                          L"Archive"};
 
 // Full path of the settings file: the program's folder, a backslash, Brisa.ini.
 std::wstring SettingsFilePath(Process& process);

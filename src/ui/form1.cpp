@@ -50,10 +50,6 @@ const ControlRow kForm1Controls[] = {
     {L"Command4", -1, Kind::Button, L"Cancel(&C)", nullptr, 264, 168, 81, 25, 10},
 };
 
-// The attribute boxes and their settings, in the order they are loaded and
-// saved.
-constexpr const wchar_t* kAttrKeys[] = {L"ReadOnly", L"Hidden", L"System", L"Archive"};
-
 constexpr const wchar_t* kSection = L"Silent";
 
 bool Is(const wchar_t* a, const wchar_t* b) {
@@ -103,7 +99,7 @@ void Form1::OnLoad() {
     SetState(L"Check2", -1, stored(L"Force"));
     SetState(L"chkAttrOn", -1, stored(L"Attributes"));
     for (int i = 0; i < 4; ++i) {
-        SetState(L"chkAttr", i, stored(kAttrKeys[i]));
+        SetState(L"chkAttr", i, stored(kAttributeKeys[i]));
     }
     state_.ApiResult = SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
     // The enable rules on the loaded states, whatever the reactions above did.
@@ -260,7 +256,7 @@ bool Form1::SaveSettings() {
         return false;
     }
     for (int i = 0; i < 4; ++i) {
-        if (!write(kAttrKeys[i], state(L"chkAttr", i))) {
+        if (!write(kAttributeKeys[i], state(L"chkAttr", i))) {
             return false;
         }
     }

@@ -13,8 +13,7 @@
 
 #include <commctrl.h>
 
-#include <array>
-
+#include "copy/copy.h"
 #include "copy/paths.h"
 #include "platform/make_path.h"
 #include "settings/ini.h"
@@ -38,11 +37,6 @@ const ControlRow kOutFormControls[] = {
     {L"Check2", -1, Kind::CheckBox, L"Set Default", nullptr, 288, 144, 89, 17, 10},
     {L"chkAttr", -1, Kind::CheckBox, L"Attirubutes", nullptr, 288, 8, 81, 17, 11},
 };
-
-// The attribute set, in the order of the Check1 boxes.
-constexpr std::array<const wchar_t*, 4> kAttributeKeys = {L"ReadOnly", L"Hidden", L"System",
-                                                          L"Archive"};
-constexpr std::array<int16_t, 4> kAttributeWeights = {1, 2, 4, 32};
 
 }  // namespace
 
@@ -220,14 +214,8 @@ void OutForm::Command1_Click() {
             }
         }
     }
-    // A box counts with its weight once, greyed or ticked.
-    int16_t mask = 0;
-    for (int i = 0; i < 4; ++i) {
-        if (Value(L"Check1", i) != 0) {
-            mask = static_cast<int16_t>(mask | kAttributeWeights[i]);
-        }
-    }
-    state_.AttrMask = mask;
+    state_.AttrMask = AttributeMask(
+        {Value(L"Check1", 0), Value(L"Check1", 1), Value(L"Check1", 2), Value(L"Check1", 3)});
     state_.OutputFolder = AddBackslash(folder);
     state_.AttrOn = Value(L"chkAttr") != 0 ? -1 : 0;
     confirmed_ = true;

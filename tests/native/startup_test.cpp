@@ -90,14 +90,15 @@ TEST_F(StartupTest, SilentModeCopiesWithTheSavedSettingsUnderItsIcon) {
     EXPECT_TRUE(Before(L"read Silent/Archive", L"read Silent/ReadOnly"));
 }
 
-TEST_F(StartupTest, SilentModeSumsTheAttributeSettingsAsRealNumbersAndRoundsOnce) {
+TEST_F(StartupTest, SilentModeCountsEachAttributeSettingOnce) {
     struct Case {
         const wchar_t *readOnly, *hidden, *system, *archive, *attributes;
         int16_t mask, on;
     } cases[] = {
-        {L"0.5", L"0.5", L"", L"", L"1", 2, -1},    // 0.5 + 1 = 1.5 rounds to 2
-        {L"", L"", L"", L"10000", L"x", 32767, 0},  // clamped, never wrapped
-        {L"1", L"", L"", L"", L"0.25", 1, -1},      // not 0, so on
+        {L"2", L"", L"", L"", L"1", 1, -1},        // greyed Read Only is not Hidden
+        {L"1.5", L"0.5", L"", L"", L"1", 1, -1},   // 1.5 reads as 2 (on), 0.5 as 0
+        {L"", L"", L"-1", L"10000", L"x", 36, 0},  // any other number is on
+        {L"1", L"", L"", L"", L"0.25", 1, -1},     // Attributes: not 0, so on
     };
     for (const Case& c : cases) {
         Machine fresh;
