@@ -2,8 +2,11 @@
 // the same way every time, so runs on different days compare.
 #pragma once
 
+#include <windows.h>
+
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "scratch.h"
 
@@ -37,5 +40,26 @@ std::wstring Absolute(const std::wstring& path);
 
 // UTF-16 to the console's 8-bit text.
 std::string Narrow(const std::wstring& text);
+
+// Milliseconds since construction, from the performance counter.
+class Stopwatch {
+  public:
+    Stopwatch() {
+        QueryPerformanceFrequency(&frequency_);
+        QueryPerformanceCounter(&start_);
+    }
+    double Ms() const {
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        return 1000.0 * static_cast<double>(now.QuadPart - start_.QuadPart) /
+               static_cast<double>(frequency_.QuadPart);
+    }
+
+  private:
+    LARGE_INTEGER frequency_;
+    LARGE_INTEGER start_;
+};
+
+double Median(std::vector<double> values);
 
 }  // namespace larkspur::bench

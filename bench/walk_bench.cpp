@@ -34,31 +34,9 @@
 namespace {
 
 using namespace larkspur;
+using bench::Median;
 using bench::Narrow;
-
-class Stopwatch {
-  public:
-    Stopwatch() {
-        QueryPerformanceFrequency(&frequency_);
-        QueryPerformanceCounter(&start_);
-    }
-    double Ms() const {
-        LARGE_INTEGER now;
-        QueryPerformanceCounter(&now);
-        return 1000.0 * static_cast<double>(now.QuadPart - start_.QuadPart) /
-               static_cast<double>(frequency_.QuadPart);
-    }
-
-  private:
-    LARGE_INTEGER frequency_;
-    LARGE_INTEGER start_;
-};
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
+using bench::Stopwatch;
 
 // The platform as Brisa.exe assembles it.
 struct Machine {
