@@ -9,7 +9,7 @@ const FontSpec kNowWorkingFont{L"ＭＳ Ｐゴシック", 1425, FW_BOLD, false, 
 
 const ControlRow kForm2Controls[] = {
     {L"Label1", -1, Kind::Label, L"Now Working ...", nullptr, 88, 80, 137, 19, 0, &kNowWorkingFont},
-    {L"Label2", -1, Kind::Label, L"Larkspur Ver.0.99", nullptr, 8, 8, 126, 12, 1},
+    {L"Label2", -1, Kind::Label, nullptr, nullptr, 8, 8, 126, 12, 1},  // the product name
     {L"Label3", -1, Kind::Label, L"Copies with attributes", nullptr, 80, 24, 129, 12, 2},
     {L"Label4", -1, Kind::Label, L"Larkspur", nullptr, 208, 40, 70, 12, 3},
     {L"Label5", -1, Kind::Label, L"Thanks to all who tested it.", nullptr, 8, 56, 219, 12, 4},

@@ -115,6 +115,11 @@ void OfferWindows(DWORD pid, std::set<HWND>& handled, const WindowHandler& handl
     }
 }
 
+// For test messages.
+std::string Narrow(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
+}
+
 }  // namespace
 
 std::wstring BinDir() {
@@ -288,6 +293,80 @@ RECT RectIn(HWND parent, HWND control) {
     GetWindowRect(control, &r);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
     return r;
+}
+
+void ExpectTableLayout(const ui::Form& form) {
+    using ui::Kind;
+    const ui::FormSpec& spec = form.spec();
+    HWND hwnd = form.hwnd();
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_EQ(ui::TextOf(hwnd), spec.caption);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    EXPECT_EQ(client.right, spec.clientWidth);
+    EXPECT_EQ(client.bottom, spec.clientHeight);
+
+    HDC dc = GetDC(hwnd);
+    std::vector<const ui::ControlRow*> tabbed;
+    for (const ui::ControlRow& row : spec.controls) {
+        std::string name = Narrow(row.name);
+        if (row.index >= 0) {
+            name += ' ';
+            name += std::to_string(row.index);
+        }
+        HWND control = form.Control(row.name, row.index);
+        ASSERT_NE(control, nullptr) << name;
+        const RECT r = RectIn(hwnd, control);
+        const RECT frame = row.frame ? RectIn(hwnd, form.Control(row.frame)) : RECT{};
+        EXPECT_EQ(r.left - frame.left, row.left) << name;
+        EXPECT_EQ(r.top - frame.top, row.top) << name;
+        EXPECT_EQ(r.right - r.left, row.width) << name;
+        // A drop-down's box is as tall as its font and 16-pixel icons need.
+        EXPECT_NEAR(r.bottom - r.top, row.height, row.kind == Kind::DriveList ? 2 : 0) << name;
+        if (row.kind == Kind::GroupBox) {
+            continue;
+        }
+        tabbed.push_back(&row);
+        if (row.kind == Kind::Edit || row.kind == Kind::DriveList || row.kind == Kind::FolderList) {
+            continue;
+        }
+        if (row.caption) {
+            EXPECT_EQ(ui::TextOf(control), row.caption) << name;
+        }
+        // The text beside a box's square, or inside a button's edges.
+        std::wstring caption = ui::TextOf(control);
+        std::erase(caption, L'&');
+        HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+        SIZE extent;
+        GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+        TEXTMETRICW tm;
+        GetTextMetricsW(dc, &tm);
+        SelectObject(dc, old);
+        const int room = row.kind == Kind::CheckBox                          ? row.width - 17
+                         : row.kind == Kind::Label || row.kind == Kind::Link ? row.width
+                                                                             : row.width - 6;
+        EXPECT_LE(extent.cx, room) << name;
+        EXPECT_LE(tm.tmHeight, row.height) << name;
+    }
+    ReleaseDC(hwnd, dc);
+
+    std::stable_sort(
+        tabbed.begin(), tabbed.end(),
+        [](const ui::ControlRow* a, const ui::ControlRow* b) { return a->tab < b->tab; });
+    HWND next = GetWindow(hwnd, GW_CHILD);
+    for (const ui::ControlRow* row : tabbed) {
+        EXPECT_EQ(next, form.Control(row->name, row->index))
+            << Narrow(row->name) << " at tab " << row->tab;
+        next = GetWindow(next, GW_HWNDNEXT);
+    }
+    for (; next; next = GetWindow(next, GW_HWNDNEXT)) {
+        const ui::ControlRow* row = nullptr;
+        for (const ui::ControlRow& r : spec.controls) {
+            row = form.Control(r.name, r.index) == next ? &r : row;
+        }
+        EXPECT_TRUE(row && row->kind == Kind::GroupBox) << "only frames lie below the rest";
+    }
 }
 
 void Click(HWND button) {

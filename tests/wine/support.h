@@ -19,6 +19,7 @@
 
 #include "platform/win32/win32_platform.h"
 #include "scratch.h"
+#include "ui/control_table.h"
 
 namespace larkspur::wine_test {
 
@@ -57,6 +58,12 @@ class ScratchProcess : public win32::Win32Process {
 
 // A control's rectangle in its parent's client area.
 RECT RectIn(HWND parent, HWND control);
+
+// Checks a loaded form against its table at 96 DPI: caption and client size;
+// every control's position within its frame, size and caption; that every
+// caption fits its control; and that the z-order, which Tab follows, is the
+// table's tab order with the frames below everything.
+void ExpectTableLayout(const ui::Form& form);
 
 // A private copy of Brisa.exe in its own folder.
 struct Install {

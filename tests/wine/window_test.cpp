@@ -25,47 +25,12 @@ TEST(Form2, LoadsHiddenWithTheVersionLineAndTheLayoutOfItsTable) {
     EXPECT_EQ(ui::TextOf(form.Control(L"Label2")), L"Larkspur Ver.1.52");
     EXPECT_EQ(ui::TextOf(form.Control(L"Label1")), L"Now Working ...");
 
-    RECT client;
-    GetClientRect(hwnd, &client);
-    EXPECT_EQ(client.right, 312);
-    EXPECT_EQ(client.bottom, 108);
-    for (const ControlRow& row : ui::kForm2Spec.controls) {
-        HWND control = form.Control(row.name);
-        ASSERT_NE(control, nullptr) << row.name;
-        const RECT r = RectIn(hwnd, control);
-        EXPECT_EQ(r.left, row.left) << row.name;
-        EXPECT_EQ(r.top, row.top) << row.name;
-        EXPECT_EQ(r.right - r.left, row.width) << row.name;
-        EXPECT_EQ(r.bottom - r.top, row.height) << row.name;
-        // Text never spills past its label: the font's cell fits the height,
-        // and the caption fits the width.
-        HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
-        HDC dc = GetDC(control);
-        HGDIOBJ old = SelectObject(dc, font);
-        TEXTMETRICW tm;
-        GetTextMetricsW(dc, &tm);
-        SIZE extent;
-        const std::wstring caption = ui::TextOf(control);
-        GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
-        SelectObject(dc, old);
-        ReleaseDC(control, dc);
-        EXPECT_LE(tm.tmHeight, row.height) << row.name;
-        EXPECT_LE(extent.cx, row.width) << row.name << ": " << extent.cx;
-    }
+    ExpectTableLayout(form);
     HFONT bold = reinterpret_cast<HFONT>(SendMessageW(form.Control(L"Label1"), WM_GETFONT, 0, 0));
     LOGFONTW lf;
     GetObjectW(bold, sizeof lf, &lf);
     EXPECT_EQ(lf.lfWeight, FW_BOLD);
     EXPECT_EQ(lf.lfCharSet, SHIFTJIS_CHARSET);
-    // Tab order is creation order: each label follows the one before it.
-    HWND previous = nullptr;
-    for (const wchar_t* name : {L"Label1", L"Label2", L"Label3", L"Label4", L"Label5"}) {
-        HWND control = form.Control(name);
-        if (previous) {
-            EXPECT_EQ(GetWindow(previous, GW_HWNDNEXT), control) << name;
-        }
-        previous = control;
-    }
     form.Unload();
     EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_EQ(form.hwnd(), nullptr);
