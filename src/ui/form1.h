@@ -55,4 +55,8 @@ class Form1 : public Form {
     int result_ = kExitCancelled;
 };
 
+// Shows the settings window modally; the exit code it ended with:
+// kExitSuccess once saved, kExitCancelled for Cancel, Esc or the close box.
+int ShowForm1(RunState& state, Platform& p);
+
 }  // namespace larkspur::ui

@@ -1,4 +1,5 @@
-// The program's three windows.
+// The progress window; the settings window and the output folder dialog
+// have headers of their own (form1.h, out_form.h).
 #pragma once
 
 #include "run/run_state.h"
@@ -25,8 +26,5 @@ class Form2 : public Form {
 };
 
 extern const FormSpec kForm2Spec;
-
-// The settings window, modal; the exit code it ended with (ui/form1.h).
-int ShowForm1(RunState& state, Platform& p);
 
 }  // namespace larkspur::ui

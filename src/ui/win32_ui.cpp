@@ -1,5 +1,6 @@
 #include "ui/win32_ui.h"
 
+#include "ui/form1.h"
 #include "ui/out_form.h"
 
 namespace larkspur::ui {
