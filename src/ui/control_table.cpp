@@ -312,11 +312,22 @@ void Form::Layout() {
 }
 
 void Form::SizeClientArea() {
-    RECT rc{0, 0, Scale(spec_.clientWidth, dpi_), Scale(spec_.clientHeight, dpi_)};
+    const int width = Scale(spec_.clientWidth, dpi_), height = Scale(spec_.clientHeight, dpi_);
+    RECT rc{0, 0, width, height};
     AdjustWindowRectExForDpi(&rc, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
                              static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), dpi_);
     SetWindowPos(hwnd_, nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The frame the window really has can differ from the computed one (Wine
+    // keeps one caption height for every DPI): make up what the client lacks.
+    RECT client, window;
+    GetClientRect(hwnd_, &client);
+    if (client.right != width || client.bottom != height) {
+        GetWindowRect(hwnd_, &window);
+        SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left + width - client.right,
+                     window.bottom - window.top + height - client.bottom,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void Form::CenterOnScreen() {
@@ -431,6 +442,7 @@ LRESULT Form::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
                          suggested->right - suggested->left, suggested->bottom - suggested->top,
                          SWP_NOZORDER | SWP_NOACTIVATE);
+            SizeClientArea();
             Layout();
             return 0;
         }

@@ -86,6 +86,21 @@ TEST_F(OutFormTest, LayoutAndInitialStateFollowTheTable) {
     EXPECT_EQ(form.Drives().Selected(), towupper(dir[0]));
 }
 
+TEST_F(OutFormTest, FollowsTheMonitorsDpi) {
+    // Wine runs at 96 DPI, so the move to a 144-DPI monitor is told as
+    // Windows tells it: WM_DPICHANGED with the window's new rectangle.
+    OutForm form(state, p);
+    ASSERT_TRUE(form.Load());
+    RECT suggested{0, 0, ui::Scale(398, 144), ui::Scale(278, 144)};
+    AdjustWindowRectExForDpi(&suggested,
+                             static_cast<DWORD>(GetWindowLongPtrW(form.hwnd(), GWL_STYLE)), FALSE,
+                             static_cast<DWORD>(GetWindowLongPtrW(form.hwnd(), GWL_EXSTYLE)), 144);
+    SendMessageW(form.hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(form.dpi(), 144u);
+    ExpectTableLayout(form);
+}
+
 TEST_F(OutFormTest, LoadsTheInteractiveDefaultsOnlyWhenUseSaysSo) {
     const std::wstring saved = dir + L"\\Saved";
     CreateDirectoryW(saved.c_str(), nullptr);

@@ -300,11 +300,16 @@ void ExpectTableLayout(const ui::Form& form) {
     const ui::FormSpec& spec = form.spec();
     HWND hwnd = form.hwnd();
     ASSERT_NE(hwnd, nullptr);
+    // At another DPI a position inside a frame is the scaled sum less the
+    // scaled frame position, which may round one pixel away.
+    const UINT dpi = form.dpi();
+    const int slack = dpi == 96 ? 0 : 1;
+    auto scaled = [dpi](int value) { return ui::Scale(value, dpi); };
     EXPECT_EQ(ui::TextOf(hwnd), spec.caption);
     RECT client;
     GetClientRect(hwnd, &client);
-    EXPECT_EQ(client.right, spec.clientWidth);
-    EXPECT_EQ(client.bottom, spec.clientHeight);
+    EXPECT_EQ(client.right, scaled(spec.clientWidth));
+    EXPECT_EQ(client.bottom, scaled(spec.clientHeight));
 
     HDC dc = GetDC(hwnd);
     std::vector<const ui::ControlRow*> tabbed;
@@ -318,11 +323,15 @@ void ExpectTableLayout(const ui::Form& form) {
         ASSERT_NE(control, nullptr) << name;
         const RECT r = RectIn(hwnd, control);
         const RECT frame = row.frame ? RectIn(hwnd, form.Control(row.frame)) : RECT{};
-        EXPECT_EQ(r.left - frame.left, row.left) << name;
-        EXPECT_EQ(r.top - frame.top, row.top) << name;
-        EXPECT_EQ(r.right - r.left, row.width) << name;
+        EXPECT_NEAR(r.left - frame.left, scaled(row.left), slack) << name;
+        EXPECT_NEAR(r.top - frame.top, scaled(row.top), slack) << name;
+        EXPECT_EQ(r.right - r.left, scaled(row.width)) << name;
         // A drop-down's box is as tall as its font and 16-pixel icons need.
-        EXPECT_NEAR(r.bottom - r.top, row.height, row.kind == Kind::DriveList ? 2 : 0) << name;
+        if (row.kind == Kind::DriveList) {
+            EXPECT_NEAR(r.bottom - r.top, scaled(row.height), scaled(2)) << name;
+        } else {
+            EXPECT_EQ(r.bottom - r.top, scaled(row.height)) << name;
+        }
         if (row.kind == Kind::GroupBox) {
             continue;
         }
@@ -346,8 +355,8 @@ void ExpectTableLayout(const ui::Form& form) {
         const int room = row.kind == Kind::CheckBox                          ? row.width - 17
                          : row.kind == Kind::Label || row.kind == Kind::Link ? row.width
                                                                              : row.width - 6;
-        EXPECT_LE(extent.cx, room) << name;
-        EXPECT_LE(tm.tmHeight, row.height) << name;
+        EXPECT_LE(extent.cx, scaled(room)) << name;
+        EXPECT_LE(tm.tmHeight, scaled(row.height)) << name;
     }
     ReleaseDC(hwnd, dc);
 

@@ -59,7 +59,8 @@ class ScratchProcess : public win32::Win32Process {
 // A control's rectangle in its parent's client area.
 RECT RectIn(HWND parent, HWND control);
 
-// Checks a loaded form against its table at 96 DPI: caption and client size;
+// Checks a loaded form against its table at the form's DPI: caption and
+// client size;
 // every control's position within its frame, size and caption; that every
 // caption fits its control; and that the z-order, which Tab follows, is the
 // table's tab order with the frames below everything.
