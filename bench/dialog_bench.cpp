@@ -86,16 +86,8 @@ int wmain(int argc, wchar_t** argv) {
     if (sizes.empty()) {
         sizes = {100, 1000, 10000};
     }
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
-    win32::Win32FileSystem fs;
-    win32::Win32Shell shell;
-    win32::Win32Profile profile;
-    win32::Win32Process process;
-    ui::Win32Ui ui(process);
-    Platform platform{fs, shell, profile, ui, process};
-    ui.Attach(platform);
+    ui::InitWindowThread();
+    ui::Win32Machine machine;
     CreateDirectoryW(L"C:\\larkspur-bench", nullptr);
     CreateDirectoryW(root.c_str(), nullptr);
 
@@ -111,7 +103,7 @@ int wmain(int argc, wchar_t** argv) {
         std::vector<double> load, open, list;
         for (int r = 0; r <= reps; ++r) {  // the first round warms the caches
             RunState state;
-            ui::OutForm form(state, platform);
+            ui::OutForm form(state, machine.platform);
             Stopwatch loading;
             form.Load();
             const double loadMs = loading.Ms();

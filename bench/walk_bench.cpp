@@ -38,17 +38,7 @@ using bench::Median;
 using bench::Narrow;
 using bench::Stopwatch;
 
-// The platform as Brisa.exe assembles it.
-struct Machine {
-    win32::Win32FileSystem fs;
-    win32::Win32Shell shell;
-    win32::Win32Profile profile;
-    win32::Win32Process process;
-    ui::Win32Ui ui{process};
-    Platform platform{fs, shell, profile, ui, process};
-
-    Machine() { ui.Attach(platform); }
-};
+using Machine = ui::Win32Machine;
 
 // Same rule as the copy: FILE_ATTRIBUTE_NORMAL stands for "none of them".
 uint32_t CopyAttributes(uint32_t mask) {
@@ -296,9 +286,7 @@ int Usage() {
 
 int wmain(int argc, wchar_t** argv) {
     // As Brisa.exe starts: the shell and the windows expect both.
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
+    ui::InitWindowThread();
 
     const std::vector<std::wstring> args(argv + 1, argv + argc);
     unsigned long long value = 0;

@@ -152,13 +152,9 @@ int wmain(int argc, wchar_t** argv) {
     }
     const std::wstring which = argv[1];
     using namespace larkspur;
-    win32::Win32FileSystem fs;
-    win32::Win32Shell shell;
-    win32::Win32Profile profile;
     ShotProcess process;
-    ui::Win32Ui ui(process);
-    Platform platform{fs, shell, profile, ui, process};
-    ui.Attach(platform);
+    ui::Win32Machine machine(process);
+    Platform& platform = machine.platform;
     RunState state;
     ui::Form1 form1(state, platform);
     ui::Form2 form2(process);

@@ -1,5 +1,8 @@
 #include "ui/win32_ui.h"
 
+#include <commctrl.h>
+#include <objbase.h>
+
 #include "ui/form1.h"
 #include "ui/out_form.h"
 
@@ -15,6 +18,12 @@ void PumpMessages() {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+}
+
+void InitWindowThread() {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
 }
 
 int Win32Ui::ShowSettingsWindow(RunState& state) {

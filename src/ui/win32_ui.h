@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/win32/win32_platform.h"
 #include "ui/forms.h"
 
 namespace larkspur::ui {
@@ -39,5 +40,27 @@ class Win32Ui : public Ui {
 
 // Lets the window system process every pending message now.
 void PumpMessages();
+
+// Readies the calling thread for the program's windows and the shell: a
+// single-threaded apartment (the shell's file operation and its dialogs want
+// one) and the common controls.
+void InitWindowThread();
+
+// The platform as Brisa.exe assembles it from the Win32 parts, with the real
+// process or one the caller gives (a test's or a tool's).
+struct Win32Machine {
+    Win32Machine() : Win32Machine(ownProcess) {}
+    explicit Win32Machine(Process& p) : process(p), ui(p) { ui.Attach(platform); }
+    Win32Machine(const Win32Machine&) = delete;
+    Win32Machine& operator=(const Win32Machine&) = delete;
+
+    win32::Win32Process ownProcess;
+    Process& process;
+    win32::Win32FileSystem fs;
+    win32::Win32Shell shell;
+    win32::Win32Profile profile;
+    Win32Ui ui;
+    Platform platform{fs, shell, profile, ui, process};
+};
 
 }  // namespace larkspur::ui

@@ -49,12 +49,9 @@ class OutFormTest : public ::testing::Test {
 
     std::wstring dir, ini;
     wchar_t oldCurrent[MAX_PATH] = {};
-    win32::Win32FileSystem fs;
-    win32::Win32Shell shell;
-    win32::Win32Profile profile;
     ScratchProcess process;
-    ui::Win32Ui ui{process};
-    Platform p{fs, shell, profile, ui, process};
+    ui::Win32Machine machine{process};
+    Platform& p = machine.platform;
     RunState state;
 };
 
@@ -152,7 +149,7 @@ TEST_F(OutFormTest, StartsAtTheNearestExistingFolderOrTheDocumentsFolder) {
     CreateDirectoryW((dir + L"\\Out\\ab").c_str(), nullptr);
     DefineDosDeviceW(0, L"Q:", L"\\??\\C:\\larkspur-no-such-folder");
     int32_t result = 0;
-    const std::wstring documents = shell.SpecialFolder(kFolderPersonal, 0, result);
+    const std::wstring documents = machine.shell.SpecialFolder(kFolderPersonal, 0, result);
     struct Case {
         std::wstring location, opens;
     } cases[] = {
