@@ -37,28 +37,20 @@ size_t ParentLength(const std::wstring& folder) {
     return NameStart(withoutSlash);
 }
 
-// LongPath gives a missing component as an empty name: two backslashes in a
-// row, or a trailing one after the drive's root. The folder went away after
-// it was classified.
-bool IsGone(const std::wstring& longFolder) {
-    const size_t colon = longFolder.find(L":\\");
-    if (colon == std::wstring::npos) {
-        return false;  // relative or network path: LongPath leaves it alone
-    }
-    return longFolder.find(L"\\\\", colon) != std::wstring::npos ||
-           (longFolder.back() == L'\\' && longFolder.size() > colon + 2);
-}
-
 }  // namespace
 
 void CollectFiles(RunState& state, Platform& p, const std::wstring& folder) {
-    const std::wstring longFolder = LongPath(p.fs, p.fs.FullPath(folder));
-    if (IsGone(longFolder)) {
-        state.MissingItems.push_back(folder);
+    const std::wstring top = LongFolder(p.fs, folder);
+    if (top.empty()) {
+        state.MissingItems.push_back(folder);  // gone since it was classified
         return;
     }
-    const std::wstring top = AddBackslash(longFolder);
     const size_t rootLength = ParentLength(top);
+    // An output folder inside the sent folder is not walked: its files are
+    // this or an earlier run's copies, and copying them again would nest
+    // the output inside itself a level deeper on every run.
+    const std::wstring output =
+        state.OutputFolder.empty() ? std::wstring() : LongFolder(p.fs, state.OutputFolder);
 
     std::vector<std::wstring> pending{top};
     std::vector<std::wstring> subfolders;
@@ -71,7 +63,9 @@ void CollectFiles(RunState& state, Platform& p, const std::wstring& folder) {
                 if (!IsDotEntry(name)) {
                     std::wstring sub = dir;
                     sub.append(name).push_back(L'\\');
-                    subfolders.push_back(std::move(sub));
+                    if (sub != output) {
+                        subfolders.push_back(std::move(sub));
+                    }
                 }
             } else {
                 std::wstring file = dir;

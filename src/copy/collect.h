@@ -10,7 +10,8 @@ namespace larkspur {
 // Appends every file below folder, at any depth, to FileList: a folder's own
 // files in enumeration order first, then each subfolder in the same order,
 // depth first. Hidden and system files and folders are included; empty
-// folders leave nothing. A folder that is gone by now, or cannot be listed,
+// folders leave nothing, and neither does the output folder when it lies
+// inside the sent one. A folder that is gone by now, or cannot be listed,
 // joins MissingItems.
 void CollectFiles(RunState& state, Platform& p, const std::wstring& folder);
 

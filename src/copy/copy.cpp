@@ -107,11 +107,105 @@ std::wstring IncompleteMessage(const std::vector<std::wstring>& notCopied,
     return text;
 }
 
+namespace {
+
 std::wstring TooLongMessage(const std::vector<std::wstring>& paths) {
     std::wstring text = L"These paths are too long for the copy (" +
                         std::to_wstring(kShellPathLimit + 1) +
                         L" characters or more), so nothing was copied:";
     AppendPaths(text, paths);
+    return text;
+}
+
+std::wstring OntoThemselvesMessage(const std::vector<std::wstring>& paths) {
+    std::wstring text =
+        L"The output folder is the folder these files are in, so nothing was copied:";
+    AppendPaths(text, paths);
+    return text;
+}
+
+constexpr uint32_t kInTheWay = kAttrReadOnly | kAttrHidden | kAttrSystem;
+
+// Sources (slots 1..n, before the rewrite) whose destination would be the
+// source itself: those whose item lies directly in the output folder.
+std::vector<std::wstring> FilesOntoThemselves(const RunState& state, FileSystem& fs) {
+    std::vector<std::wstring> same;
+    const std::wstring output = LongFolder(fs, state.OutputFolder);
+    if (output.empty()) {
+        return same;
+    }
+    for (size_t i = 1; i < state.FileList.size(); ++i) {
+        const std::wstring& source = state.FileList[i];
+        const size_t root = state.FileRootLength[i];
+        bool onto;
+        if (root == RunState::kNamedItem) {
+            const std::wstring full = fs.FullPath(source);
+            onto = LongFolder(fs, full.substr(0, NameStart(full))) == output;
+        } else {
+            // Files of the walk start with the normalised folder that holds
+            // the sent folder.
+            onto = std::wstring_view(source).substr(0, root) == output;
+        }
+        if (onto) {
+            same.push_back(source);
+        }
+    }
+    return same;
+}
+
+// A destination that stood in the way of the copy, as it was.
+struct InTheWay {
+    size_t slot;
+    uint32_t attributes;
+    uint64_t writeTime;
+};
+
+// Existing destinations with Read Only, Hidden or System (most often this
+// program's own copies from an earlier run) cannot be replaced by the
+// platform's file copy: those bits come off before the copy.
+std::vector<InTheWay> ClearAttributesInTheWay(const RunState& state, FileSystem& fs, size_t n) {
+    std::vector<InTheWay> cleared;
+    for (size_t k = 0; k < n; ++k) {
+        const std::wstring& destination = state.FileList[k];
+        const uint32_t attributes = fs.Attributes(destination);
+        if (attributes == kInvalidAttributes || (attributes & kAttrDirectory) ||
+            !(attributes & kInTheWay)) {
+            continue;
+        }
+        cleared.push_back({k, attributes, fs.WriteTime(destination)});
+        const uint32_t rest = attributes & ~kInTheWay;
+        fs.SetAttributes(destination, rest == 0 ? kAttrNormal : rest);
+    }
+    return cleared;
+}
+
+// Puts the attributes back on the destinations the copy did not replace
+// (the user said no, or the copy stopped before them).
+void RestoreAttributes(const RunState& state, FileSystem& fs,
+                       const std::vector<InTheWay>& cleared) {
+    for (const InTheWay& file : cleared) {
+        const std::wstring& destination = state.FileList[file.slot];
+        if (fs.WriteTime(destination) == file.writeTime) {
+            fs.SetAttributes(destination, file.attributes);
+        }
+    }
+}
+
+std::vector<std::wstring> MissingCopies(const RunState& state, FileSystem& fs, size_t n) {
+    std::vector<std::wstring> missing;
+    for (size_t k = 0; k < n; ++k) {
+        if (fs.Attributes(state.FileList[k]) == kInvalidAttributes) {
+            missing.push_back(state.FileList[k]);
+        }
+    }
+    return missing;
+}
+
+}  // namespace
+
+std::wstring AbortedMessage(const std::vector<std::wstring>& notCopied) {
+    std::wstring text = L"Aborted!";
+    AppendGroup(text, L"Not copied", notCopied);
     return text;
 }
 
@@ -129,6 +223,7 @@ void CopyFiles(RunState& state, Platform& p, uint32_t flags) {
             tooLong.push_back(state.FileList[i]);
         }
     }
+    const std::vector<std::wstring> ontoThemselves = FilesOntoThemselves(state, p.fs);
     const std::wstring from = MultiString(state.FileList.begin() + 1, state.FileList.end());
     const std::wstring to = BuildDestList(state, p.fs);
     for (size_t k = 0; k < n; ++k) {
@@ -139,7 +234,11 @@ void CopyFiles(RunState& state, Platform& p, uint32_t flags) {
     if (!tooLong.empty()) {
         EndRunWithMessage(state, p, TooLongMessage(tooLong), kExitBadInput);
     }
+    if (!ontoThemselves.empty()) {
+        EndRunWithMessage(state, p, OntoThemselvesMessage(ontoThemselves), kExitBadInput);
+    }
 
+    const std::vector<InTheWay> cleared = ClearAttributesInTheWay(state, p.fs, n);
     CopyRequest request;
     request.owner = p.ui.ProgressWindow();
     request.from = &from;
@@ -147,7 +246,10 @@ void CopyFiles(RunState& state, Platform& p, uint32_t flags) {
     request.flags = flags;
     const CopyOutcome outcome = p.shell.FileOperationCopy(request);
     if (outcome.result != 0) {
-        EndRunWithMessage(state, p, L"Aborted!", kExitAborted);
+        // What the shell copied before it stopped stays, without the chosen
+        // attributes; the message says what is missing.
+        RestoreAttributes(state, p.fs, cleared);
+        EndRunWithMessage(state, p, AbortedMessage(MissingCopies(state, p.fs, n)), kExitAborted);
     }
 
     std::vector<std::wstring> notCopied;
@@ -161,11 +263,10 @@ void CopyFiles(RunState& state, Platform& p, uint32_t flags) {
                     .push_back(state.FileList[k]);
             }
         }
-    } else if (outcome.anyOperationsAborted) {
-        for (size_t k = 0; k < n; ++k) {
-            if (p.fs.Attributes(state.FileList[k]) == kInvalidAttributes) {
-                notCopied.push_back(state.FileList[k]);
-            }
+    } else {
+        RestoreAttributes(state, p.fs, cleared);
+        if (outcome.anyOperationsAborted) {
+            notCopied = MissingCopies(state, p.fs, n);
         }
     }
     if (outcome.anyOperationsAborted || !notCopied.empty() || !noAttributes.empty()) {

@@ -38,6 +38,23 @@ std::wstring LongPath(FileSystem& fs, const std::wstring& path) {
     return result;
 }
 
+std::wstring LongFolder(FileSystem& fs, const std::wstring& path) {
+    std::wstring folder = LongPath(fs, fs.FullPath(path));
+    const size_t colon = folder.find(L":\\");
+    if (colon != std::wstring::npos) {
+        // LongPath spells a component that does not exist as an empty name:
+        // two backslashes in a row, or a trailing one after the root.
+        if (folder.find(L"\\\\", colon) != std::wstring::npos ||
+            (folder.back() == L'\\' && folder.size() > colon + 2)) {
+            return std::wstring();
+        }
+        if (colon == 1 && folder[0] >= L'a' && folder[0] <= L'z') {
+            folder[0] = static_cast<wchar_t>(folder[0] - L'a' + L'A');
+        }
+    }
+    return AddBackslash(folder);
+}
+
 std::wstring NearestFolder(FileSystem& fs, std::wstring& path) {
     if (path.empty()) {
         return std::wstring();

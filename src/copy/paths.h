@@ -19,6 +19,11 @@ std::wstring AddBackslash(const std::wstring& path);
 // name.
 std::wstring LongPath(FileSystem& fs, const std::wstring& path);
 
+// The long form of an existing folder, absolute, with an upper-case drive
+// letter and a trailing backslash, so that two spellings of one folder give
+// the same text. Empty when part of the path does not exist.
+std::wstring LongFolder(FileSystem& fs, const std::wstring& path);
+
 // Shortens path in place, one character at a time, until it names an existing
 // folder, and returns it. Empty (and path untouched) when its drive does not
 // exist or is not ready; empty when nothing of it is a folder.

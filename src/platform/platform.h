@@ -63,6 +63,10 @@ class FileSystem {
     virtual bool CreateFolder(const std::wstring& path) = 0;
 
     virtual bool SetAttributes(const std::wstring& path, uint32_t attributes) = 0;
+
+    // When the file was last written, in the platform's units; 0 when the
+    // path names nothing. Only compared with itself.
+    virtual uint64_t WriteTime(const std::wstring& path) = 0;
 };
 
 // One copy request of the shell's file operation.

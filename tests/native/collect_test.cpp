@@ -49,8 +49,8 @@ TEST_F(CollectTest, SpellsPathsWithStoredNamesAndAsksNoNamePerFile) {
     }
     CollectFiles(m.state, m.platform, L"c:\\docume~1\\");
     ASSERT_EQ(Files().size(), 51u);
-    EXPECT_EQ(Files()[0], L"c:\\Documents and Settings\\Long Name.txt");
-    EXPECT_EQ(Files()[50], L"c:\\Documents and Settings\\Sub\\f49");
+    EXPECT_EQ(Files()[0], L"C:\\Documents and Settings\\Long Name.txt");
+    EXPECT_EQ(Files()[50], L"C:\\Documents and Settings\\Sub\\f49");
     EXPECT_EQ(m.fs.nameQueries, 1);  // the sent folder's own long form, nothing per file
 }
 
@@ -69,6 +69,17 @@ TEST_F(CollectTest, WalksATreeAThousandLevelsDeepWithoutRecursion) {
     m.fs.File(path + L"\\bottom.txt");
     CollectFiles(m.state, m.platform, L"C:\\Deep");
     EXPECT_EQ(Files(), std::vector<std::wstring>{path + L"\\bottom.txt"});
+}
+
+// Sending the folder that holds the output folder copies every file once:
+// the output folder, spelt however the settings spell it, is not walked.
+TEST_F(CollectTest, AnOutputFolderInsideTheSentFolderIsNotWalked) {
+    m.fs.File(L"C:\\Docs\\a.txt");
+    m.fs.File(L"C:\\Docs\\Out\\Docs\\a.txt");  // an earlier run's copy
+    m.fs.File(L"C:\\Docs\\Outer\\b.txt");
+    m.state.OutputFolder = L"c:\\docs\\out\\";
+    CollectFiles(m.state, m.platform, L"C:\\Docs");
+    EXPECT_EQ(Files(), (std::vector<std::wstring>{L"C:\\Docs\\a.txt", L"C:\\Docs\\Outer\\b.txt"}));
 }
 
 TEST_F(CollectTest, FoldersGoneOrUnreadableAreReportedNotSkipped) {

@@ -140,7 +140,10 @@ TEST_F(CopyTest, AFailedCopySaysAbortedAndSetsNoAttributes) {
     EXPECT_EQ(Copy(kSilentCopyFlags), kExitAborted);
     const int tray = m.Find(L"tray remove");
     const int unload = m.Find(L"progress unload");
-    const int message = m.Find(L"message Aborted! | 0x10030 | Larkspur Ver.1.52");
+    // The shell copied nothing: the message names the one missing copy.
+    const int message = m.Find(
+        L"message Aborted!\r\n\r\nNot copied (1):\r\nD:\\Out\\a.txt | 0x10030 | Larkspur "
+        L"Ver.1.52");
     ASSERT_GE(tray, 0);
     ASSERT_GE(unload, 0);
     EXPECT_LT(tray, message);
@@ -202,6 +205,55 @@ TEST_F(CopyTest, CopiesThatDidNotGetTheirAttributesAreNamed) {
     ASSERT_GE(message, 0);
     EXPECT_NE(m.log[message].find(L"\r\n... and 2 more | 0x10030"), std::wstring::npos);
     EXPECT_LT(m.Find(L"tray remove"), message);  // in Silent Mode too, and without the icon
+}
+
+// A re-run over the program's own earlier copies: the platform's copy cannot
+// replace a Read Only or Hidden file (the fake refuses as it does), so those
+// bits come off first and the attribute pass gives the set again.
+TEST_F(CopyTest, ARerunReplacesItsOwnReadOnlyHiddenSystemCopies) {
+    m.fs.File(L"C:\\Docs\\a.txt").writeTime = 2;
+    m.fs.File(L"D:\\Out\\a.txt", kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive);
+    Collect(L"C:\\Docs\\a.txt");
+    m.state.AttrOn = -1;
+    m.state.AttrMask = kAttrReadOnly | kAttrHidden | kAttrSystem;
+    EXPECT_EQ(Copy(kSilentCopyFlags), -1);
+    EXPECT_EQ(m.fs.WriteTime(L"D:\\Out\\a.txt"), 2u) << "replaced";
+    EXPECT_EQ(AttributesOf(L"D:\\Out\\a.txt"), kAttrReadOnly | kAttrHidden | kAttrSystem);
+}
+
+// Without the attribute pass, a copy that was not replaced (the user said
+// no, or the shell stopped first) keeps the attributes it had; a replaced
+// one has what the copy gave it.
+TEST_F(CopyTest, CopiesNotReplacedKeepTheirAttributes) {
+    m.fs.File(L"C:\\Docs\\kept.txt").writeTime = 2;
+    m.fs.File(L"C:\\Docs\\new.txt").writeTime = 2;
+    m.fs.File(L"D:\\Out\\kept.txt", kAttrReadOnly | kAttrArchive);
+    m.fs.File(L"D:\\Out\\new.txt", kAttrHidden | kAttrArchive);
+    Collect(L"C:\\Docs\\kept.txt C:\\Docs\\new.txt");
+    m.state.AttrOn = 0;
+    m.shell.skip = {L"D:\\Out\\kept.txt"};
+    EXPECT_EQ(Copy(kInteractiveCopyFlags), -1);
+    EXPECT_EQ(AttributesOf(L"D:\\Out\\kept.txt"), kAttrReadOnly | kAttrArchive);
+    EXPECT_EQ(AttributesOf(L"D:\\Out\\new.txt"), kAttrArchive);
+
+    ResetLists(m.state);
+    Collect(L"C:\\Docs\\kept.txt");
+    m.shell.outcome.result = 1223;  // cancelled before anything was copied
+    EXPECT_EQ(Copy(kInteractiveCopyFlags), kExitAborted);
+    EXPECT_EQ(AttributesOf(L"D:\\Out\\kept.txt"), kAttrReadOnly | kAttrArchive);
+}
+
+TEST_F(CopyTest, FilesThatWouldBeCopiedOntoThemselvesStopTheRun) {
+    m.fs.File(L"D:\\Out\\a.txt");
+    m.fs.File(L"D:\\Out\\Proj\\x.txt");
+    m.fs.currentFolder = L"D:\\Out";
+    m.state.OutputFolder = L"d:\\OUT\\";  // another spelling of the same folder
+    Collect(L"a.txt D:\\Out\\Proj");
+    EXPECT_EQ(Copy(kSilentCopyFlags), kExitBadInput);
+    EXPECT_EQ(m.shell.requests, 0);
+    EXPECT_GE(m.Find(L"message The output folder is the folder these files are in, so nothing "
+                     L"was copied:\r\na.txt\r\nD:\\Out\\Proj\\x.txt |"),
+              0);
 }
 
 }  // namespace

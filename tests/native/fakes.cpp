@@ -237,23 +237,36 @@ bool MemFs::SetAttributes(const std::wstring& path, uint32_t attributes) {
     return true;
 }
 
+uint64_t MemFs::WriteTime(const std::wstring& path) {
+    const Node* node = Resolve(FullPath(path), false, false);
+    return node ? node->writeTime : 0;
+}
+
 CopyOutcome FakeShell::FileOperationCopy(const CopyRequest& request) {
     ++requests;
     last = request;
     lastFrom = *request.from;
     lastTo = *request.to;
     log_.push_back(L"copy " + Hex(request.flags));
+    CopyOutcome answer = outcome;
     if (perform && outcome.result == 0) {
         const std::vector<std::wstring> from = Paths(lastFrom);
         const std::vector<std::wstring> to = Paths(lastTo);
         for (size_t i = 0; i < from.size() && i < to.size(); ++i) {
             const MemFs::Node* source = fs_.Find(fs_.FullPath(from[i]));
-            if (source && std::find(skip.begin(), skip.end(), to[i]) == skip.end()) {
-                fs_.File(fs_.FullPath(to[i]), source->attributes | kAttrArchive);
+            if (!source || std::find(skip.begin(), skip.end(), to[i]) != skip.end()) {
+                continue;
             }
+            const uint32_t existing = fs_.Attributes(to[i]);
+            if (existing != kInvalidAttributes && (existing & (kAttrReadOnly | kAttrHidden))) {
+                answer.result = 5;
+                break;
+            }
+            fs_.File(fs_.FullPath(to[i]), source->attributes | kAttrArchive).writeTime =
+                source->writeTime;
         }
     }
-    return outcome;
+    return answer;
 }
 
 bool FakeShell::AddTrayIcon(const TrayIconRecord& icon) {

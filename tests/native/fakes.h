@@ -29,6 +29,7 @@ class MemFs : public FileSystem {
         std::wstring name;
         std::wstring shortName;  // empty: the name has no separate short form
         uint32_t attributes = kAttrArchive;
+        uint64_t writeTime = 1;
         std::vector<std::unique_ptr<Node>> children;
         Node* parent = nullptr;
         bool IsFolder() const { return attributes & kAttrDirectory; }
@@ -59,6 +60,7 @@ class MemFs : public FileSystem {
     bool DriveReady(wchar_t letter) override;
     bool CreateFolder(const std::wstring& path) override;
     bool SetAttributes(const std::wstring& path, uint32_t attributes) override;
+    uint64_t WriteTime(const std::wstring& path) override;
 
   private:
     std::map<wchar_t, std::unique_ptr<Node>> drives_;
@@ -69,7 +71,10 @@ class MemFs : public FileSystem {
 class FakeShell : public Shell {
   public:
     FakeShell(Log& log, MemFs& fs) : log_(log), fs_(fs) {}
-    // What the next copy answers; with perform set, the copies appear in fs.
+    // What the next copy answers; with perform set, the copies appear in fs,
+    // with their source's write time. As the platform's file copy does, it
+    // cannot replace a file that is Read Only or Hidden: such a destination
+    // is left as it was and the copy answers access denied (5).
     CopyOutcome outcome;
     bool perform = true;
     std::vector<std::wstring> skip;  // destinations the "shell" leaves out

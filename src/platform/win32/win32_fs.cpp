@@ -101,4 +101,13 @@ bool Win32FileSystem::SetAttributes(const std::wstring& path, uint32_t attribute
     return SetFileAttributesW(ForApi(path).c_str(), attributes) != 0;
 }
 
+uint64_t Win32FileSystem::WriteTime(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(ForApi(path).c_str(), GetFileExInfoStandard, &data)) {
+        return 0;
+    }
+    return (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+           data.ftLastWriteTime.dwLowDateTime;
+}
+
 }  // namespace larkspur::win32

@@ -57,6 +57,7 @@ class Win32FileSystem : public FileSystem {
     bool DriveReady(wchar_t letter) override;
     bool CreateFolder(const std::wstring& path) override;
     bool SetAttributes(const std::wstring& path, uint32_t attributes) override;
+    uint64_t WriteTime(const std::wstring& path) override;
 };
 
 class Win32Shell : public Shell {
