@@ -156,7 +156,8 @@ TEST_F(RunTest, AFailingShellCopySaysAbortedAndSetsNoAttributes) {
     const RunResult run = RunBrisa(install, docs + L"\\a.txt");
     EXPECT_EQ(run.exitCode, 2u);
     ASSERT_FALSE(run.messages.empty());
-    EXPECT_EQ(run.messages.back().text, L"Aborted!");
+    EXPECT_EQ(run.messages.back().text,
+              L"Aborted!\r\n\r\nNot copied (1):\r\n" + out + L"\\sub\\a.txt");
     EXPECT_EQ(run.messages.back().title, L"Larkspur Ver.1.52");
 }
 
@@ -205,30 +206,6 @@ TEST_F(RunTest, OnlyEmptyFoldersSentCopiesNothingAndSucceeds) {
     EXPECT_TRUE(run.messages.empty());
     EXPECT_TRUE(FilesBelow(out).empty());
     EXPECT_FALSE(Exists(out + L"\\Empty"));
-}
-
-// The output folder dialog operated from outside, as a user would: when
-// newFolder is not empty, "New Folder >>" with that answer (relative to the
-// folder the dialog opened at), then button.
-WindowHandler OperateDialog(const std::wstring& newFolder, const wchar_t* button) {
-    auto dialog = std::make_shared<HWND>(nullptr);
-    return [=](const SeenWindow& w) {
-        if (w.className == L"LarkspurOutForm") {
-            *dialog = w.hwnd;
-            Click(FindChild(w.hwnd, L"Button", newFolder.empty() ? button : L"New Folder >>"));
-            return true;
-        }
-        if (w.className == L"LarkspurInputBox") {
-            SendMessageW(FindChild(w.hwnd, L"Edit", nullptr), WM_SETTEXT, 0,
-                         reinterpret_cast<LPARAM>(newFolder.c_str()));
-            Click(FindChild(w.hwnd, L"Button", L"OK"));
-            // Handled by the dialog once the input box has closed and the
-            // new folder is open.
-            Click(FindChild(*dialog, L"Button", button));
-            return true;
-        }
-        return false;
-    };
 }
 
 TEST_F(RunTest, AnInteractiveRunCopiesIntoTheFolderOpenedInTheDialogThenSucceeds) {

@@ -253,6 +253,27 @@ RunResult RunBrisa(const Install& install, const std::wstring& arguments,
     return result;
 }
 
+WindowHandler OperateDialog(const std::wstring& newFolder, const wchar_t* button) {
+    auto dialog = std::make_shared<HWND>(nullptr);
+    return [=](const SeenWindow& w) {
+        if (w.className == L"LarkspurOutForm") {
+            *dialog = w.hwnd;
+            Click(FindChild(w.hwnd, L"Button", newFolder.empty() ? button : L"New Folder >>"));
+            return true;
+        }
+        if (w.className == L"LarkspurInputBox") {
+            SendMessageW(FindChild(w.hwnd, L"Edit", nullptr), WM_SETTEXT, 0,
+                         reinterpret_cast<LPARAM>(newFolder.c_str()));
+            Click(FindChild(w.hwnd, L"Button", L"OK"));
+            // Handled by the dialog once the input box has closed and the
+            // new folder is open.
+            Click(FindChild(*dialog, L"Button", button));
+            return true;
+        }
+        return false;
+    };
+}
+
 struct WindowWatcher::Thread {
     std::thread thread;
     std::atomic<bool> stop{false};

@@ -103,6 +103,11 @@ struct RunResult {
 RunResult RunBrisa(const Install& install, const std::wstring& arguments,
                    const WindowHandler& handler = nullptr, DWORD timeoutMs = 60000);
 
+// The output folder dialog of a running Brisa.exe operated from outside, as a
+// user would: when newFolder is not empty, "New Folder >>" with that answer
+// (relative to the folder the dialog opened at), then button.
+WindowHandler OperateDialog(const std::wstring& newFolder, const wchar_t* button);
+
 // Deals with the windows of this process from a second thread, as RunBrisa
 // does with another process's, while a test drives one of the program's
 // modal windows on its own thread: message boxes are recorded and answered
