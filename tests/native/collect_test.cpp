@@ -62,13 +62,17 @@ TEST_F(CollectTest, EmptyFoldersLeaveNothing) {
 }
 
 TEST_F(CollectTest, WalksATreeAThousandLevelsDeepWithoutRecursion) {
+    // A file at every level: every one is found, level by level from the top.
     std::wstring path = L"C:\\Deep";
+    std::vector<std::wstring> expected;
     for (int i = 0; i < 1000; ++i) {
         path += L"\\d";
+        expected.push_back(path + L"\\f.txt");
+        m.fs.File(expected.back());
     }
-    m.fs.File(path + L"\\bottom.txt");
     CollectFiles(m.state, m.platform, L"C:\\Deep");
-    EXPECT_EQ(Files(), std::vector<std::wstring>{path + L"\\bottom.txt"});
+    EXPECT_EQ(Files(), expected);
+    EXPECT_TRUE(m.state.MissingItems.empty());
 }
 
 // Sending the folder that holds the output folder copies every file once:
