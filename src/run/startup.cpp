@@ -53,7 +53,17 @@ void CollectSources(RunState& state, Platform& p, const std::wstring& arguments)
 }
 
 [[noreturn]] void SilentRun(RunState& state, Platform& p, const std::wstring& arguments) {
-    state.OutputFolder = AddBackslash(ReadIni(p, L"Silent", L"Location"));
+    const std::wstring location = ReadIni(p, L"Silent", L"Location");
+    if (location.size() == kMaxSettingLength && IniValueTooLong(p, L"Silent", L"Location")) {
+        // Only its start came back: a folder of that name is not the one
+        // the user wrote, so nothing is created or copied there.
+        p.ui.ShowMessage(L"The output folder in " + SettingsFilePath(p.process) +
+                             L" is longer than " + std::to_wstring(kMaxSettingLength) +
+                             L" characters, so nothing was copied.",
+                         kMbExclamation, L"Error");
+        EndProgram(state, p, kExitNoOutputFolder);
+    }
+    state.OutputFolder = AddBackslash(location);
     state.ForceMode = ReadIniInt16(p, L"Silent", L"Force");
     if (state.ForceMode == 0) {
         if (!p.fs.FolderExists(state.OutputFolder) && !p.ui.ShowOutputFolderDialog(state)) {

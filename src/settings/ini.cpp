@@ -32,6 +32,11 @@ std::wstring ReadIni(Platform& p, const std::wstring& section, const std::wstrin
     return p.profile.Read(section, key, kValueBufferSize, SettingsFilePath(p.process));
 }
 
+bool IniValueTooLong(Platform& p, const std::wstring& section, const std::wstring& key) {
+    return p.profile.Read(section, key, kValueBufferSize + 1, SettingsFilePath(p.process)).size() >
+           kMaxSettingLength;
+}
+
 bool WriteIni(Platform& p, const std::wstring& section, const std::wstring& key,
               const std::wstring& value) {
     return p.profile.Write(section, key, value, SettingsFilePath(p.process));

@@ -25,6 +25,10 @@ constexpr size_t kMaxSettingLength = 254;
 // file, the section or the key is missing.
 std::wstring ReadIni(Platform& p, const std::wstring& section, const std::wstring& key);
 
+// Whether a setting holds more than kMaxSettingLength characters, so that
+// ReadIni gives only the start of it.
+bool IniValueTooLong(Platform& p, const std::wstring& section, const std::wstring& key);
+
 // Writes one setting, creating the file, section or key as needed; true on
 // success.
 bool WriteIni(Platform& p, const std::wstring& section, const std::wstring& key,

@@ -165,5 +165,16 @@ TEST_F(StartupTest, SilentAbortRemovesTheIconBeforeSayingSo) {
     EXPECT_EQ(m.log.back(), L"exit 2");
 }
 
+// A hand-edited Location longer than the settings file gives back whole is
+// refused: a folder named by its start is not the one the user wrote.
+TEST_F(StartupTest, AnOverlongSilentLocationIsRefusedNotCut) {
+    SilentMode(L"D:\\" + std::wstring(300, L'x'), L"1");
+    EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), kExitNoOutputFolder);
+    EXPECT_EQ(m.fs.Find(L"D:\\" + std::wstring(251, L'x')), nullptr) << "Force Mode made nothing";
+    EXPECT_EQ(m.Find(L"copy"), -1);
+    EXPECT_EQ(m.Find(L"tray add"), -1);
+    EXPECT_GE(m.Find(L"message The output folder in C:\\Tools\\Brisa.ini is longer than 254"), 0);
+}
+
 }  // namespace
 }  // namespace larkspur::testing

@@ -313,21 +313,18 @@ TEST_F(HostileRunTest, UseOfAnOverflowingNumberDoesNothing) {
     EXPECT_FALSE(Exists(out)) << "not even Force Mode's folder";
 }
 
-TEST_F(HostileRunTest, AnOverlongLocationIsCutAndItsPathsNamedAsTooLong) {
-    // The 254 characters that come back name a folder that Force Mode
-    // creates (left empty behind); a copy in it would need a path of 260
-    // characters or more, so the run names the paths and copies nothing.
+TEST_F(HostileRunTest, AnOverlongLocationIsRefusedNotCut) {
+    // Only 254 characters come back: a folder of that name is not the one
+    // written, so Force Mode must not create it and nothing is copied.
     const std::string location = Ascii(out) + "\\" + std::string(65536, 'x');
     WriteText(install.ini, "[Silent]\r\nUse=1\r\nForce=1\r\nLocation=" + location + "\r\n");
-    const std::wstring cut(location.begin(), location.begin() + kMaxSettingLength);
     const RunResult run = RunBrisa(install, root + L"\\Docs\\a.txt");
     EXPECT_FALSE(run.timedOut);
-    EXPECT_EQ(run.exitCode, 4u);
+    EXPECT_EQ(run.exitCode, 5u);
     ASSERT_EQ(run.messages.size(), 1u);
-    EXPECT_NE(run.messages[0].text.find(L"too long"), std::wstring::npos)
-        << Narrow(run.messages[0].text);
-    EXPECT_TRUE(Exists(win32::ForApi(cut)));
-    EXPECT_TRUE(FilesBelow(out).empty()) << "nothing copied";
+    EXPECT_EQ(run.messages[0].text, L"The output folder in " + install.ini +
+                                        L" is longer than 254 characters, so nothing was copied.");
+    EXPECT_FALSE(Exists(out)) << "no folder made from the cut name";
 }
 
 }  // namespace
