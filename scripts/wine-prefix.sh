@@ -6,6 +6,9 @@
 #   wine-prefix.sh display PREFIX  a prefix for a real display (run.sh,
 #                                  screenshot.sh): created once, as Wine makes it
 #   wine-prefix.sh down PREFIX     stops the prefix's wineserver
+#   wine-prefix.sh fresh PREFIX    a new headless prefix, made again whatever
+#                                  was there (the release test's)
+#   wine-prefix.sh remove PREFIX   stops the prefix's wineserver, deletes it
 set -eu
 action=$1
 WINEPREFIX=$2
@@ -40,8 +43,17 @@ display)
 down)
     wineserver -k 2>/dev/null || true
     ;;
+fresh)
+    wineserver -k 2>/dev/null || true
+    rm -rf "$WINEPREFIX"
+    create 'HKCU\Software\Wine\Drivers' /v Graphics /d null
+    ;;
+remove)
+    wineserver -k 2>/dev/null || true
+    rm -rf "$WINEPREFIX"
+    ;;
 *)
-    echo "usage: $0 up|display|down PREFIX" >&2
+    echo "usage: $0 up|display|down|fresh|remove PREFIX" >&2
     exit 2
     ;;
 esac
