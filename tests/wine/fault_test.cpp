@@ -305,18 +305,7 @@ TEST_F(FaultTest, ASentFolderHoldingTheOutputFolderCopiesEveryFileOnce) {
 
 // Whole runs of Brisa.exe, for what needs the output folder dialog or the
 // process's real command line.
-class WholeRunTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        install = MakeInstall(L"fault-" + std::wstring(test.begin(), test.end()));
-        root = install.dir.substr(0, install.dir.find_last_of(L'\\'));
-        docs = root + L"\\Docs";
-        out = root + L"\\Out";
-    }
-    Install install;
-    std::wstring root, docs, out;
-};
+class WholeRunTest : public InstallTest {};
 
 // An interactive re-run over the program's own Read Only, Hidden and System
 // copy: the shell asks before replacing it, and the answer holds. Yes
@@ -377,28 +366,25 @@ TEST_F(WholeRunTest, ACommandLineAtThePlatformLimitCopiesEveryItem) {
     install.Set(L"Silent", L"Force", L"1");
     install.Set(L"Silent", L"Attributes", L"1");
     install.Set(L"Silent", L"Hidden", L"1");
-    const size_t fixed = install.exe.size() + 3;  // the quoted program and a blank
+    // The quoted program and a blank, then quoted paths (their names hold
+    // blanks) of about 100-character names, one blank apart, lengthened
+    // evenly to fill the line exactly.
+    const std::wstring base = docs + L"\\";
+    const size_t room = kLimit - (install.exe.size() + 3);
+    const size_t each = base.size() + 100 + 2;
+    const size_t count = (room + 1) / (each + 1);
+    const size_t spare = room - (count * each + count - 1);
     std::wstring arguments;
     std::vector<std::wstring> names;
-    while (fixed + arguments.size() < kLimit) {
-        const size_t room = kLimit - fixed - arguments.size() - (arguments.empty() ? 0 : 1);
-        const std::wstring stem = L"item " + std::to_wstring(names.size()) + L" ";
-        const std::wstring base = docs + L"\\";
-        // Quoted (the names hold blanks): two quotes around each path.
-        size_t length = std::min<size_t>(room, base.size() + 150 + 2);
-        if (room - length < base.size() + stem.size() + 8) {
-            length = room;  // the last one takes what is left
-        }
-        std::wstring name = stem + std::wstring(length - 2 - base.size() - stem.size() - 4, L'x');
+    for (size_t i = 0; i < count; ++i) {
+        std::wstring name = L"item " + std::to_wstring(i) + L" ";
+        name.resize(100 - 4 + spare / count + (i < spare % count ? 1 : 0), L'x');
         name += L".txt";
         names.push_back(name);
         WriteText(base + name, "x");
-        if (!arguments.empty()) {
-            arguments += L' ';
-        }
-        arguments += L"\"" + base + name + L"\"";
+        arguments += (i == 0 ? L"\"" : L" \"") + base + name + L"\"";
     }
-    ASSERT_EQ(fixed + arguments.size(), kLimit);
+    ASSERT_EQ(install.exe.size() + 3 + arguments.size(), kLimit);
     const RunResult run = RunBrisa(install, arguments);
     EXPECT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitCode, 0u);

@@ -20,16 +20,8 @@ constexpr DWORD kRhs = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_AT
 
 // One test's world: a private program folder, a source folder with the
 // items to send, and an output folder path.
-class RunTest : public ::testing::Test {
+class RunTest : public InstallTest {
   protected:
-    void SetUp() override {
-        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        const std::wstring name = L"run-" + std::wstring(test.begin(), test.end());
-        install = MakeInstall(name);
-        root = install.dir.substr(0, install.dir.find_last_of(L'\\'));
-        docs = root + L"\\Docs";
-        out = root + L"\\Out";
-    }
     void SilentMode(const std::wstring& location, const wchar_t* force, const wchar_t* attributes,
                     const wchar_t* readOnly, const wchar_t* hidden, const wchar_t* system,
                     const wchar_t* archive) {
@@ -42,8 +34,6 @@ class RunTest : public ::testing::Test {
         install.Set(L"Silent", L"System", system);
         install.Set(L"Silent", L"Archive", archive);
     }
-    Install install;
-    std::wstring root, docs, out;
 };
 
 TEST_F(RunTest, SilentModeCopiesTheWorkedExampleWithItsAttributes) {

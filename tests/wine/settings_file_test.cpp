@@ -263,29 +263,24 @@ TEST_F(SettingsFileTest, NumbersFollowTheNumberRuleOnWhatTheFileGivesBack) {
 
 // Whole runs: whatever the file, the run ends with a defined exit code and
 // copies nothing it should not.
-class HostileRunTest : public ::testing::Test {
+class HostileRunTest : public InstallTest {
   protected:
     void SetUp() override {
-        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        install = MakeInstall(L"hostile-" + std::wstring(test.begin(), test.end()));
-        root = install.dir.substr(0, install.dir.find_last_of(L'\\'));
-        out = root + L"\\Out";
-        WriteText(root + L"\\Docs\\a.txt", "a");
+        InstallTest::SetUp();
+        WriteText(docs + L"\\a.txt", "a");
     }
     // The scratch paths are ASCII.
     static std::string Ascii(const std::wstring& text) {
         std::string bytes(text.begin(), text.end());
         return bytes;
     }
-    Install install;
-    std::wstring root, out;
 };
 
 TEST_F(HostileRunTest, GarbageIsAnInteractiveRunWhoseCancelEndsItWithOne) {
     const std::string garbage = Garbage(4096, 1);
     WriteText(install.ini, garbage);
     bool dialogSeen = false;
-    const RunResult run = RunBrisa(install, root + L"\\Docs\\a.txt", [&](const SeenWindow& w) {
+    const RunResult run = RunBrisa(install, docs + L"\\a.txt", [&](const SeenWindow& w) {
         if (w.className == L"LarkspurOutForm") {
             dialogSeen = true;
             Click(FindChild(w.hwnd, L"Button", L"Cancel(&C)"));
@@ -303,7 +298,7 @@ TEST_F(HostileRunTest, GarbageIsAnInteractiveRunWhoseCancelEndsItWithOne) {
 
 TEST_F(HostileRunTest, UseOfAnOverflowingNumberDoesNothing) {
     WriteText(install.ini, "[Silent]\r\nUse=1e309\r\nLocation=" + Ascii(out) + "\r\nForce=1\r\n");
-    const RunResult run = RunBrisa(install, root + L"\\Docs\\a.txt", [](const SeenWindow&) {
+    const RunResult run = RunBrisa(install, docs + L"\\a.txt", [](const SeenWindow&) {
         ADD_FAILURE() << "no window at all";
         return false;
     });
@@ -318,7 +313,7 @@ TEST_F(HostileRunTest, AnOverlongLocationIsRefusedNotCut) {
     // written, so Force Mode must not create it and nothing is copied.
     const std::string location = Ascii(out) + "\\" + std::string(65536, 'x');
     WriteText(install.ini, "[Silent]\r\nUse=1\r\nForce=1\r\nLocation=" + location + "\r\n");
-    const RunResult run = RunBrisa(install, root + L"\\Docs\\a.txt");
+    const RunResult run = RunBrisa(install, docs + L"\\a.txt");
     EXPECT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitCode, 5u);
     ASSERT_EQ(run.messages.size(), 1u);

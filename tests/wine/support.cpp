@@ -216,6 +216,15 @@ Install MakeInstall(const std::wstring& name) {
     return install;
 }
 
+void InstallTest::SetUp() {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string name = std::string(test->test_suite_name()) + "-" + test->name();
+    install = MakeInstall(std::wstring(name.begin(), name.end()));
+    root = install.dir.substr(0, install.dir.find_last_of(L'\\'));
+    docs = root + L"\\Docs";
+    out = root + L"\\Out";
+}
+
 bool RunResult::SawMessage(const std::wstring& text) const {
     return std::any_of(messages.begin(), messages.end(),
                        [&](const SeenWindow& w) { return w.text == text; });

@@ -10,6 +10,7 @@
 //   message boxes block until something answers them.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <functional>
@@ -75,6 +76,16 @@ struct Install {
     void Set(const wchar_t* section, const wchar_t* key, const std::wstring& value) const;
 };
 Install MakeInstall(const std::wstring& name);
+
+// A test with its own install of Brisa.exe, in a scratch folder named after
+// the test, and the folders beside the install: root (their parent), docs
+// for the items to send and out for the copies (neither made yet).
+class InstallTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    Install install;
+    std::wstring root, docs, out;
+};
 
 // A window of the program, seen once while it runs.
 struct SeenWindow {
