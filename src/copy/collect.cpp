@@ -41,12 +41,11 @@ size_t ParentLength(const std::wstring& folder) {
 // row, or a trailing one after the drive's root. The folder went away after
 // it was classified.
 bool IsGone(const std::wstring& longFolder) {
-    const size_t colon = longFolder.find(L":\\");
-    if (colon == std::wstring::npos) {
-        return false;  // relative or network path: LongPath leaves it alone
+    if (longFolder.size() < 3 || longFolder[1] != L':' || longFolder[2] != L'\\') {
+        return false;  // not a drive path: LongPath leaves it alone
     }
-    return longFolder.find(L"\\\\", colon) != std::wstring::npos ||
-           (longFolder.back() == L'\\' && longFolder.size() > colon + 2);
+    return longFolder.find(L"\\\\", 1) != std::wstring::npos ||
+           (longFolder.back() == L'\\' && longFolder.size() > 3);
 }
 
 }  // namespace

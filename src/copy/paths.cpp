@@ -12,15 +12,17 @@ std::wstring AddBackslash(const std::wstring& path) {
 }
 
 std::wstring LongPath(FileSystem& fs, const std::wstring& path) {
-    const size_t colon = path.find(L":\\");
-    if (colon == std::wstring::npos || path.size() <= colon + 3) {
+    // Only "X:\" at the very start makes a drive path: a ":\" further on
+    // (a device path such as \\?\C:\..., or no valid path at all) is left
+    // alone like any other path that is not one.
+    if (path.size() <= 4 || path[1] != L':' || path[2] != L'\\') {
         return path;
     }
     // Positions below are 0-based: the first component starts right after
-    // ":\", and each prefix handed to the name query ends just before a
+    // "X:\", and each prefix handed to the name query ends just before a
     // backslash.
     std::wstring result = path.substr(0, 2);
-    size_t start = colon + 2;
+    size_t start = 3;
     for (;;) {
         const size_t slash = path.find(L'\\', start);
         if (slash == std::wstring::npos) {
