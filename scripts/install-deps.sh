@@ -20,6 +20,10 @@ need wine64 test -x /usr/lib/wine/wine64
 need xvfb command -v Xvfb
 need googletest test -f /usr/src/googletest/CMakeLists.txt
 need clang-format command -v clang-format
+# The fuzz targets (scripts/fuzz.sh): clang and its libFuzzer runtime.
+need clang command -v clang++
+need libclang-rt-14-dev sh -c \
+    'test -f "$(clang++ -print-file-name="libclang_rt.fuzzer-$(uname -m).a")"'
 
 [ -z "$missing" ] && exit 0
 echo "Installing:$missing"

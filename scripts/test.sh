@@ -11,6 +11,7 @@ git ls-files -- '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 cmake --preset native
 cmake --build --preset native
 ctest --preset native
+scripts/fuzz.sh 3
 
 cmake --preset mingw
 cmake --build --preset mingw

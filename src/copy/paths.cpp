@@ -12,15 +12,17 @@ std::wstring AddBackslash(const std::wstring& path) {
 }
 
 std::wstring LongPath(FileSystem& fs, const std::wstring& path) {
-    const size_t colon = path.find(L":\\");
-    if (colon == std::wstring::npos || path.size() <= colon + 3) {
+    // Only "X:\" at the very start makes a drive path: a ":\" further on
+    // (a device path such as \\?\C:\..., or no valid path at all) is left
+    // alone like any other path that is not one.
+    if (path.size() <= 4 || path[1] != L':' || path[2] != L'\\') {
         return path;
     }
     // Positions below are 0-based: the first component starts right after
-    // ":\", and each prefix handed to the name query ends just before a
+    // "X:\", and each prefix handed to the name query ends just before a
     // backslash.
     std::wstring result = path.substr(0, 2);
-    size_t start = colon + 2;
+    size_t start = 3;
     for (;;) {
         const size_t slash = path.find(L'\\', start);
         if (slash == std::wstring::npos) {
@@ -40,15 +42,14 @@ std::wstring LongPath(FileSystem& fs, const std::wstring& path) {
 
 std::wstring LongFolder(FileSystem& fs, const std::wstring& path) {
     std::wstring folder = LongPath(fs, fs.FullPath(path));
-    const size_t colon = folder.find(L":\\");
-    if (colon != std::wstring::npos) {
+    if (folder.size() >= 3 && folder[1] == L':' && folder[2] == L'\\') {
         // LongPath spells a component that does not exist as an empty name:
         // two backslashes in a row, or a trailing one after the root.
-        if (folder.find(L"\\\\", colon) != std::wstring::npos ||
-            (folder.back() == L'\\' && folder.size() > colon + 2)) {
+        if (folder.find(L"\\\\", 2) != std::wstring::npos ||
+            (folder.back() == L'\\' && folder.size() > 3)) {
             return std::wstring();
         }
-        if (colon == 1 && folder[0] >= L'a' && folder[0] <= L'z') {
+        if (folder[0] >= L'a' && folder[0] <= L'z') {
             folder[0] = static_cast<wchar_t>(folder[0] - L'a' + L'A');
         }
     }

@@ -13,8 +13,9 @@ namespace larkspur {
 std::wstring AddBackslash(const std::wstring& path);
 
 // The path with every component after "X:\" replaced by its stored name in
-// its stored case. Relative and network paths come back unchanged, and so do
-// a drive root and a path of one character after the root. A trailing
+// its stored case. Relative, network and device paths (anything that does
+// not start with "X:\") come back unchanged, and so do a drive root and a
+// path of one character after the root. A trailing
 // backslash is dropped; a component that does not exist contributes an empty
 // name.
 std::wstring LongPath(FileSystem& fs, const std::wstring& path);

@@ -98,5 +98,17 @@ TEST_F(CollectTest, FoldersGoneOrUnreadableAreReportedNotSkipped) {
               (std::vector<std::wstring>{L"C:\\Parent\\Gone", L"C:\\Top\\Locked"}));
 }
 
+// A device path (\\?\C:\...) is walked under the path it was sent with, not
+// taken apart as if the ":\" in it started a drive path (found by
+// fuzz_paths). The fake knows no device paths, so here it cannot be listed
+// and is reported, under that same path.
+TEST_F(CollectTest, DevicePathsAreWalkedAsSent) {
+    m.fs.File(L"C:\\Top\\a.txt");
+    CollectFiles(m.state, m.platform, L"\\\\?\\C:\\Top\\");
+    CollectFiles(m.state, m.platform, L"\\\\?\\C:\\Top");
+    EXPECT_EQ(m.state.MissingItems,
+              (std::vector<std::wstring>{L"\\\\?\\C:\\Top", L"\\\\?\\C:\\Top"}));
+}
+
 }  // namespace
 }  // namespace larkspur::testing

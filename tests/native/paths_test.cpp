@@ -39,6 +39,11 @@ TEST_F(LongPathTest, SpellsEveryComponentWithItsStoredName) {
         {L"C:\\a", L"C:\\a"},  // one character after the root: unchanged
         {L"\\\\server\\share\\x", L"\\\\server\\share\\x"},
         {L"relative\\x", L"relative\\x"},
+        // ":\" past the start is no drive (found by fuzz_paths): left alone.
+        {L"\\\\?\\C:\\PROGRA~1\\READ~1.TXT", L"\\\\?\\C:\\PROGRA~1\\READ~1.TXT"},
+        {L"\\\\server\\share\\a:\\b", L"\\\\server\\share\\a:\\b"},
+        {L"\\Q:\\Data", L"\\Q:\\Data"},
+        {L"relative\\C:\\Data", L"relative\\C:\\Data"},
         {L"C:\\Data\\missing\\x.txt", L"C:\\Data\\\\"},  // missing parts read as empty names
     };
     for (const Case& c : cases) {
