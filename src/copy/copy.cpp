@@ -11,6 +11,8 @@
 // concerned, so a run never looks complete when it is not.
 #include "copy/copy.h"
 
+#include <algorithm>
+
 #include "copy/paths.h"
 #include "run/end.h"
 
@@ -109,21 +111,6 @@ std::wstring IncompleteMessage(const std::vector<std::wstring>& notCopied,
 
 namespace {
 
-std::wstring TooLongMessage(const std::vector<std::wstring>& paths) {
-    std::wstring text = L"These paths are too long for the copy (" +
-                        std::to_wstring(kShellPathLimit + 1) +
-                        L" characters or more), so nothing was copied:";
-    AppendPaths(text, paths);
-    return text;
-}
-
-std::wstring OntoThemselvesMessage(const std::vector<std::wstring>& paths) {
-    std::wstring text =
-        L"The output folder is the folder these files are in, so nothing was copied:";
-    AppendPaths(text, paths);
-    return text;
-}
-
 constexpr uint32_t kInTheWay = kAttrReadOnly | kAttrHidden | kAttrSystem;
 
 // Sources (slots 1..n, before the rewrite) whose destination would be the
@@ -191,6 +178,45 @@ void RestoreAttributes(const RunState& state, FileSystem& fs,
     }
 }
 
+// ASCII letters of a path in one case: the file system ignores case.
+wchar_t Folded(wchar_t c) {
+    return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+}
+
+bool FoldedLess(const std::wstring& a, const std::wstring& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](wchar_t x, wchar_t y) { return Folded(x) < Folded(y); });
+}
+
+// Sources (from the source multi-string) that share their destination
+// (slots 0..n-1) with another one, which the copy would silently replace:
+// files of the same name sent from different folders, as a search's
+// results can send them.
+std::vector<std::wstring> SharedDestinations(const RunState& state, const std::wstring& from,
+                                             size_t n) {
+    const std::vector<std::wstring>& to = state.FileList;
+    std::vector<size_t> order(n);
+    for (size_t k = 0; k < n; ++k) {
+        order[k] = k;
+    }
+    std::sort(order.begin(), order.end(),
+              [&](size_t a, size_t b) { return FoldedLess(to[a], to[b]); });
+    std::vector<bool> shared(n, false);
+    for (size_t i = 1; i < n; ++i) {
+        if (!FoldedLess(to[order[i - 1]], to[order[i]])) {
+            shared[order[i - 1]] = shared[order[i]] = true;
+        }
+    }
+    std::vector<std::wstring> sources;
+    size_t k = 0;
+    for (size_t start = 0; k < n; start = from.find(L'\0', start) + 1, ++k) {
+        if (shared[k]) {
+            sources.emplace_back(from.c_str() + start);
+        }
+    }
+    return sources;
+}
+
 std::vector<std::wstring> MissingCopies(const RunState& state, FileSystem& fs, size_t n) {
     std::vector<std::wstring> missing;
     for (size_t k = 0; k < n; ++k) {
@@ -232,10 +258,26 @@ void CopyFiles(RunState& state, Platform& p, uint32_t flags) {
         }
     }
     if (!tooLong.empty()) {
-        EndRunWithMessage(state, p, TooLongMessage(tooLong), kExitBadInput);
+        EndRunWithMessage(
+            state, p,
+            NothingCopiedMessage(L"These paths are too long for the copy (" +
+                                     std::to_wstring(kShellPathLimit + 1) + L" characters or more)",
+                                 tooLong),
+            kExitBadInput);
     }
     if (!ontoThemselves.empty()) {
-        EndRunWithMessage(state, p, OntoThemselvesMessage(ontoThemselves), kExitBadInput);
+        EndRunWithMessage(
+            state, p,
+            NothingCopiedMessage(L"The output folder is the folder these files are in",
+                                 ontoThemselves),
+            kExitBadInput);
+    }
+    const std::vector<std::wstring> shared = SharedDestinations(state, from, n);
+    if (!shared.empty()) {
+        EndRunWithMessage(
+            state, p,
+            NothingCopiedMessage(L"These files have the same name below the output folder", shared),
+            kExitBadInput);
     }
 
     const std::vector<InTheWay> cleared = ClearAttributesInTheWay(state, p.fs, n);

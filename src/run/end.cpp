@@ -40,4 +40,10 @@ void AppendPaths(std::wstring& text, const std::vector<std::wstring>& paths) {
     }
 }
 
+std::wstring NothingCopiedMessage(const std::wstring& why, const std::vector<std::wstring>& paths) {
+    std::wstring text = why + L", so nothing was copied:";
+    AppendPaths(text, paths);
+    return text;
+}
+
 }  // namespace larkspur

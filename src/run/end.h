@@ -25,4 +25,8 @@ void RemoveTrayIcon(RunState& state, Platform& p);
 // of the rest.
 void AppendPaths(std::wstring& text, const std::vector<std::wstring>& paths);
 
+// The message of a run stopped before anything was copied: why, ", so
+// nothing was copied:", and the paths concerned.
+std::wstring NothingCopiedMessage(const std::wstring& why, const std::vector<std::wstring>& paths);
+
 }  // namespace larkspur

@@ -110,11 +110,9 @@ void ResetLists(RunState& state) {
 }
 
 std::wstring MissingItemsMessage(const std::vector<std::wstring>& missing) {
-    std::wstring text = missing.size() == 1
-                            ? L"This item does not exist or cannot be read, so nothing was copied:"
-                            : L"These items do not exist or cannot be read, so nothing was copied:";
-    AppendPaths(text, missing);
-    return text;
+    return NothingCopiedMessage(missing.size() == 1 ? L"This item does not exist or cannot be read"
+                                                    : L"These items do not exist or cannot be read",
+                                missing);
 }
 
 void Main(RunState& state, Platform& p) {

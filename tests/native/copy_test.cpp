@@ -256,5 +256,23 @@ TEST_F(CopyTest, FilesThatWouldBeCopiedOntoThemselvesStopTheRun) {
               0);
 }
 
+// Items of one name from different folders (a search's results can send
+// them) would land on one copy, the later replacing the earlier: the run
+// names them and copies nothing. Case does not tell copies apart.
+TEST_F(CopyTest, FilesThatWouldLandOnOneCopyStopTheRun) {
+    m.fs.File(L"C:\\A\\x.txt");
+    m.fs.File(L"C:\\B\\X.TXT");
+    m.fs.File(L"C:\\A\\Sub\\y.txt");
+    m.fs.File(L"C:\\B\\Sub\\y.txt");
+    m.fs.File(L"C:\\B\\Sub\\z.txt");
+    Collect(L"C:\\A\\x.txt C:\\B\\X.TXT C:\\A\\Sub C:\\B\\Sub");
+    EXPECT_EQ(Copy(kSilentCopyFlags), kExitBadInput);
+    EXPECT_EQ(m.shell.requests, 0);
+    EXPECT_GE(m.Find(L"message These files have the same name below the output folder, so "
+                     L"nothing was copied:\r\nC:\\A\\x.txt\r\nC:\\B\\X.TXT\r\n"
+                     L"C:\\A\\Sub\\y.txt\r\nC:\\B\\Sub\\y.txt |"),
+              0);
+}
+
 }  // namespace
 }  // namespace larkspur::testing
