@@ -124,6 +124,16 @@ struct Lists {
     std::vector<std::wstring> files, folders, missing;
 };
 
+void ExpectLists(const Lists& got, const Lists& expected, const std::wstring& arguments) {
+    const std::string context = "arguments " + Show(arguments);
+    FUZZ_CHECK(got.files == expected.files,
+               context + ": files " + Show(got.files) + ", expected " + Show(expected.files));
+    FUZZ_CHECK(got.folders == expected.folders,
+               context + ": folders " + Show(got.folders) + ", expected " + Show(expected.folders));
+    FUZZ_CHECK(got.missing == expected.missing,
+               context + ": missing " + Show(got.missing) + ", expected " + Show(expected.missing));
+}
+
 Lists Split(MemFs& fs, const std::wstring& arguments) {
     RunState state;
     ResetLists(state);
@@ -254,13 +264,7 @@ void ShellMade(FuzzedDataProvider& data) {
     CheckArgumentString(data, arguments);
     CheckSplitAtSpaces(arguments);
     const Lists got = Split(world.fs, arguments);
-    const std::string context = "arguments " + Show(arguments);
-    FUZZ_CHECK(got.files == expected.files,
-               context + ": files " + Show(got.files) + ", expected " + Show(expected.files));
-    FUZZ_CHECK(got.folders == expected.folders,
-               context + ": folders " + Show(got.folders) + ", expected " + Show(expected.folders));
-    FUZZ_CHECK(got.missing == expected.missing,
-               context + ": missing " + Show(got.missing) + ", expected " + Show(expected.missing));
+    ExpectLists(got, expected, arguments);
 }
 
 void FreeText(FuzzedDataProvider& data) {
@@ -296,13 +300,7 @@ void FreeText(FuzzedDataProvider& data) {
                                  : expected.files)
             .push_back(item);
     }
-    const std::string context = "arguments " + Show(arguments);
-    FUZZ_CHECK(got.files == expected.files,
-               context + ": files " + Show(got.files) + ", expected " + Show(expected.files));
-    FUZZ_CHECK(got.folders == expected.folders,
-               context + ": folders " + Show(got.folders) + ", expected " + Show(expected.folders));
-    FUZZ_CHECK(got.missing == expected.missing,
-               context + ": missing " + Show(got.missing) + ", expected " + Show(expected.missing));
+    ExpectLists(got, expected, arguments);
 }
 
 }  // namespace
