@@ -227,13 +227,14 @@ std::vector<std::wstring> MissingCopies(const RunState& state, FileSystem& fs, s
     return missing;
 }
 
-}  // namespace
-
+// "Aborted!", and the copies that are missing after the shell stopped.
 std::wstring AbortedMessage(const std::vector<std::wstring>& notCopied) {
     std::wstring text = L"Aborted!";
     AppendGroup(text, L"Not copied", notCopied);
     return text;
 }
+
+}  // namespace
 
 void CopyFiles(RunState& state, Platform& p, uint32_t flags) {
     const size_t n = state.FileList.size() - 1;

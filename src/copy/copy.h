@@ -48,15 +48,13 @@ std::wstring BuildDestList(RunState& state, FileSystem& fs);
 // by the progress window, then, when AttrOn is true, gives every copy exactly
 // the attributes of AttrMask. Returns when every file was copied and got its
 // attributes; otherwise tells the user what did not happen and ends the
-// program. Paths the shell cannot take, and files that would be copied onto
-// themselves, stop the run before anything is copied. Destinations in the
+// program. Paths the shell cannot take, files that would be copied onto
+// themselves and files of one name that would land on one copy stop the run
+// before anything is copied. Destinations in the
 // way with Read Only, Hidden or System lose those bits before the copy; the
 // ones the copy does not replace get them back unless the attribute pass
 // sets them anyway.
 void CopyFiles(RunState& state, Platform& p, uint32_t flags);
-
-// "Aborted!", and the copies that are missing after the shell stopped.
-std::wstring AbortedMessage(const std::vector<std::wstring>& notCopied);
 
 // The text that lists copies that are missing or lack their attributes.
 std::wstring IncompleteMessage(const std::vector<std::wstring>& notCopied,
