@@ -18,10 +18,9 @@
 #include <vector>
 
 #include "platform/win32/win32_platform.h"
-#include "run/run_state.h"
 #include "tree.h"
-#include "ui/out_form.h"
-#include "ui/win32_ui.h"
+#include "ui/output_folder_dialog.h"
+#include "app/machine.h"
 
 namespace {
 
@@ -86,8 +85,8 @@ int wmain(int argc, wchar_t** argv) {
     if (sizes.empty()) {
         sizes = {100, 1000, 10000};
     }
-    ui::InitWindowThread();
-    ui::Win32Machine machine;
+    app::InitWindowThread();
+    app::Win32Machine machine;
     CreateDirectoryW(L"C:\\larkspur-bench", nullptr);
     CreateDirectoryW(root.c_str(), nullptr);
 
@@ -102,13 +101,12 @@ int wmain(int argc, wchar_t** argv) {
         SetCurrentDirectoryW(folder.c_str());
         std::vector<double> load, open, list;
         for (int r = 0; r <= reps; ++r) {  // the first round warms the caches
-            RunState state;
-            ui::OutForm form(state, machine.platform);
+            ui::OutputFolderDialog form(machine.platform, {});
             Stopwatch loading;
             form.Load();
             const double loadMs = loading.Ms();
             Stopwatch opening;
-            form.Dir1_Open(folder);
+            form.OpenFolder(folder);
             const double openMs = opening.Ms();
             Stopwatch listing;
             const size_t listed = ListSubfolders(folder);

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/make_path.h"
+#include "paths/make_path.h"
 #include "platform/win32/win32_platform.h"
 
 namespace larkspur::bench {

@@ -27,15 +27,13 @@
 #include <string>
 #include <vector>
 
-#include "copy/collect.h"
+#include "app/machine.h"
 #include "copy/copy.h"
-#include "copy/paths.h"
-#include "platform/make_path.h"
+#include "copy/sources.h"
+#include "paths/make_path.h"
+#include "paths/paths.h"
 #include "platform/win32/win32_platform.h"
-#include "run/args.h"
-#include "run/startup.h"
 #include "tree.h"
-#include "ui/win32_ui.h"
 
 namespace {
 
@@ -44,7 +42,7 @@ using bench::Median;
 using bench::Narrow;
 using bench::Stopwatch;
 
-using Machine = ui::Win32Machine;
+using Machine = app::Win32Machine;
 
 // Same rule as the copy: FILE_ATTRIBUTE_NORMAL stands for "none of them".
 uint32_t CopyAttributes(uint32_t mask) {
@@ -52,25 +50,32 @@ uint32_t CopyAttributes(uint32_t mask) {
     return bits == 0 ? kAttrNormal : bits;
 }
 
-size_t FilesFound(const RunState& state) {
-    return state.FileList.size() - 1;
+size_t FilesFound(const Sources& state) {
+    return state.files.size();
 }
 
-double TimedWalk(Machine& m, RunState& state, const std::wstring& folder, bool yields) {
+double TimedWalk(Machine& m, Sources& state, const std::wstring& folder, bool yields) {
     m.ui.yieldEnabled = yields;
-    ResetLists(state);
+    state = Sources{};
     const Stopwatch watch;
-    CollectFiles(state, m.platform, folder);
+    CollectFiles(m.platform, folder, L"", state);
     return watch.Ms();
 }
 
-// MultiString and BuildDestList as the copy calls them, on a copy of the
-// walked state: BuildDestList rewrites the list it reads.
-double TimedListBuilding(Machine& m, const RunState& walked) {
-    RunState state = walked;
+std::vector<std::wstring> Paths(const Sources& state) {
+    std::vector<std::wstring> paths;
+    paths.reserve(state.files.size());
+    for (const SourceFile& file : state.files) {
+        paths.push_back(file.path);
+    }
+    return paths;
+}
+
+// The two multi-strings as the copy builds them.
+double TimedListBuilding(const Sources& walked, const std::wstring& output) {
     const Stopwatch watch;
-    const std::wstring from = MultiString(state.FileList.begin() + 1, state.FileList.end());
-    const std::wstring to = BuildDestList(state, m.fs);
+    const std::wstring from = MultiString(Paths(walked));
+    const std::wstring to = MultiString(Destinations(walked.files, output));
     const double ms = watch.Ms();
     // Keeps the lists from being optimised away, and checks them in passing.
     if (from.size() < FilesFound(walked) || to.size() < FilesFound(walked)) {
@@ -144,10 +149,10 @@ Memory ProcessMemory() {
 
 // Heap bytes the walked lists hold by their own count: the path strings'
 // buffers, the two vectors' arrays (heap headers not included).
-uint64_t ListBytes(const RunState& state) {
-    uint64_t bytes = state.FileList.capacity() * sizeof(std::wstring) +
-                     state.FileRootLength.capacity() * sizeof(state.FileRootLength[0]);
-    for (const std::wstring& path : state.FileList) {
+uint64_t ListBytes(const Sources& state) {
+    uint64_t bytes = state.files.capacity() * sizeof(SourceFile);
+    for (const SourceFile& file : state.files) {
+        const std::wstring& path = file.path;
         if (path.capacity() > std::wstring().capacity()) {  // beyond the in-place buffer
             bytes += (path.capacity() + 1) * sizeof(wchar_t);
         }
@@ -162,10 +167,9 @@ int RunMemory(const std::wstring& folder) {
     Machine m;
     m.ui.ShowProgressWindow();
     m.fs.ListFolder(AddBackslash(folder), [](std::wstring_view, uint32_t) {});
-    RunState state;
-    ResetLists(state);
+    Sources state;
     const Memory before = ProcessMemory();
-    CollectFiles(state, m.platform, folder);
+    CollectFiles(m.platform, folder, L"", state);
     const Memory after = ProcessMemory();
     std::printf(
         "memory files=%zu ws_before=%llu peak_ws=%llu private_before=%llu "
@@ -176,7 +180,7 @@ int RunMemory(const std::wstring& folder) {
         static_cast<unsigned long long>(after.peakPrivateBytes),
         static_cast<unsigned long long>(ListBytes(state)));
     m.ui.UnloadProgressWindow();
-    return state.MissingItems.empty() ? 0 : 1;
+    return state.missing.empty() ? 0 : 1;
 }
 
 struct MemoryResult {
@@ -290,13 +294,13 @@ bool WalkDeepChain(Machine& m, const std::wstring& root, size_t levels, int reps
     if (!EnsureTree(folder, 0, levels)) {
         return false;
     }
-    RunState state;
+    Sources state;
     TimedWalk(m, state, folder, true);  // warm-up, and the checks
     size_t inOrder = 0;
     size_t reachable = 0;
-    for (size_t i = 1; i < state.FileList.size(); ++i) {
-        const std::wstring& path = state.FileList[i];
-        const std::wstring tail = DeepLevelFile(i);
+    for (size_t i = 0; i < state.files.size(); ++i) {
+        const std::wstring& path = state.files[i].path;
+        const std::wstring tail = DeepLevelFile(i + 1);
         inOrder += path.size() > tail.size() &&
                    path.compare(path.size() - tail.size(), tail.size(), tail) == 0;
         reachable += m.fs.Attributes(path) != kInvalidAttributes;
@@ -304,10 +308,10 @@ bool WalkDeepChain(Machine& m, const std::wstring& root, size_t levels, int reps
     }
     result.levels = levels;
     result.ok = FilesFound(state) == levels && inOrder == levels && reachable == levels &&
-                state.MissingItems.empty();
+                state.missing.empty();
     if (!result.ok) {
         std::printf("deep-%zu: %zu files found, %zu in order, %zu reachable, %zu missing\n", levels,
-                    FilesFound(state), inOrder, reachable, state.MissingItems.size());
+                    FilesFound(state), inOrder, reachable, state.missing.size());
     }
     // Walk and yardstick alternate, so that drift on a shared machine hits both.
     std::vector<double> times, bare;
@@ -349,9 +353,9 @@ int RunWalkBench(const std::wstring& root, int reps, size_t deep,
         if (!EnsureTree(folder, n, 0)) {
             return 1;
         }
-        RunState state;
+        Sources state;
         TimedWalk(m, state, folder, true);  // warm-up, and the count check
-        if (FilesFound(state) != n || !state.MissingItems.empty()) {
+        if (FilesFound(state) != n || !state.missing.empty()) {
             std::printf("tree-%zu: the walk found %zu files\n", n, FilesFound(state));
             allOk = false;
             continue;
@@ -370,9 +374,8 @@ int RunWalkBench(const std::wstring& root, int reps, size_t deep,
             std::printf("tree-%zu: the bare walk found %zu files\n", n, bareFiles);
             allOk = false;
         }
-        state.OutputFolder = L"C:\\larkspur-bench\\out\\";
         for (int r = 0; r < reps; ++r) {
-            lists.push_back(TimedListBuilding(m, state));
+            lists.push_back(TimedListBuilding(state, L"C:\\larkspur-bench\\out\\"));
         }
         results.push_back({n, Median(on), Median(off), Median(lists),
                            *std::min_element(on.begin(), on.end()),
@@ -497,13 +500,13 @@ int RunWalkBench(const std::wstring& root, int reps, size_t deep,
 
 int RunAttrPass(const std::wstring& folder, uint32_t mask) {
     Machine m;
-    RunState state;
+    Sources state;
     TimedWalk(m, state, folder, false);
     const uint32_t attributes = CopyAttributes(mask);
     size_t failed = 0;
     const Stopwatch watch;
-    for (size_t i = 1; i < state.FileList.size(); ++i) {
-        failed += !m.fs.SetAttributes(state.FileList[i], attributes);
+    for (const SourceFile& file : state.files) {
+        failed += !m.fs.SetAttributes(file.path, attributes);
     }
     const double ms = watch.Ms();
     const size_t n = FilesFound(state);
@@ -515,30 +518,25 @@ int RunAttrPass(const std::wstring& folder, uint32_t mask) {
 int RunOwnWork(const std::wstring& source, const std::wstring& output, uint32_t mask) {
     Machine m;
     m.ui.ProgressWindow();  // a Silent Mode run loads it hidden before the walk
-    RunState state;
-    ResetLists(state);
-    state.OutputFolder = AddBackslash(output);
+    const std::wstring outputFolder = AddBackslash(output);
     m.ui.yieldEnabled = true;
 
     const Stopwatch walk;
-    state.ArgTokens = SplitAtSpaces(source);
-    SplitArgs(state, m.fs);
-    for (size_t i = 1; i < state.FolderList.size(); ++i) {
-        CollectFiles(state, m.platform, state.FolderList[i]);
-    }
+    const Sources state = CollectSources(m.platform, source, outputFolder);
     const double walkMs = walk.Ms();
     const size_t n = FilesFound(state);
 
     const Stopwatch lists;
-    const std::wstring from = MultiString(state.FileList.begin() + 1, state.FileList.end());
-    const std::wstring to = BuildDestList(state, m.fs);
+    const std::wstring from = MultiString(Paths(state));
+    const std::vector<std::wstring> destinations = Destinations(state.files, outputFolder);
+    const std::wstring to = MultiString(destinations);
     const double listMs = lists.Ms();
 
     const uint32_t attributes = CopyAttributes(mask);
     size_t failed = 0;
     const Stopwatch pass;
-    for (size_t k = 0; k < n; ++k) {
-        failed += !m.fs.SetAttributes(state.FileList[k], attributes);
+    for (const std::wstring& destination : destinations) {
+        failed += !m.fs.SetAttributes(destination, attributes);
     }
     const double attrMs = pass.Ms();
     m.ui.UnloadProgressWindow();
@@ -547,7 +545,7 @@ int RunOwnWork(const std::wstring& source, const std::wstring& output, uint32_t 
         "own-work files=%zu walk_ms=%.1f list_ms=%.1f attr_ms=%.1f total_ms=%.1f failed=%zu "
         "list_chars=%zu\n",
         n, walkMs, listMs, attrMs, walkMs + listMs + attrMs, failed, from.size() + to.size());
-    return failed == 0 && n > 0 && state.MissingItems.empty() ? 0 : 1;
+    return failed == 0 && n > 0 && state.missing.empty() ? 0 : 1;
 }
 
 bool ParseNumber(const wchar_t* text, unsigned long long& value) {
@@ -569,7 +567,7 @@ int Usage() {
 
 int wmain(int argc, wchar_t** argv) {
     // As Brisa.exe starts: the shell and the windows expect both.
-    ui::InitWindowThread();
+    app::InitWindowThread();
 
     const std::vector<std::wstring> args(argv + 1, argv + argc);
     unsigned long long value = 0;

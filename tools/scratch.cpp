@@ -18,14 +18,13 @@ void RemoveTree(const std::wstring& path) {
         return;
     }
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(win32::ForApi(path + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
+    const win32::FindHandle find(FindFirstFileW(win32::ForApi(path + L"\\*").c_str(), &data));
+    if (find.valid()) {
         do {
             if (wcscmp(data.cFileName, L".") != 0 && wcscmp(data.cFileName, L"..") != 0) {
                 RemoveTree(path + L"\\" + data.cFileName);
             }
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
+        } while (FindNextFileW(find.get(), &data));
     }
     RemoveDirectoryW(api.c_str());
 }

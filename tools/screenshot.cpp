@@ -10,13 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "app/machine.h"
 #include "platform/win32/win32_platform.h"
-#include "run/run_state.h"
-#include "ui/form1.h"
-#include "ui/forms.h"
 #include "ui/input_box.h"
-#include "ui/out_form.h"
-#include "ui/win32_ui.h"
+#include "ui/output_folder_dialog.h"
+#include "ui/progress_window.h"
+#include "ui/settings_window.h"
 
 namespace {
 
@@ -153,12 +152,11 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring which = argv[1];
     using namespace larkspur;
     ShotProcess process;
-    ui::Win32Machine machine(process);
+    app::Win32Machine machine(process);
     Platform& platform = machine.platform;
-    RunState state;
-    ui::Form1 form1(state, platform);
-    ui::Form2 form2(process);
-    ui::OutForm outForm(state, platform);
+    ui::SettingsWindow form1(platform);
+    ui::ProgressWindow form2(process);
+    ui::OutputFolderDialog outForm(platform, {});
     HWND hwnd = nullptr;
     if (which == L"form1") {
         wchar_t temp[MAX_PATH];
@@ -207,7 +205,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     // Let it paint completely.
     for (int i = 0; i < 20; ++i) {
-        larkspur::ui::PumpMessages();
+        larkspur::app::PumpMessages();
         Sleep(25);
     }
     return Capture(hwnd, argv[2]) ? 0 : 1;

@@ -1,15 +1,16 @@
 // The machine as the portable part of the program sees it.
 //
-// The run driver, the copy engine and the settings store never include a
-// Windows header: everything they need from the file system, the shell, the
-// settings file and the window system goes through the small interfaces
-// below. src/platform/win32 implements them with the real Win32 calls; the
+// The run driver, the copy, the settings and the path routines never
+// include a Windows header: everything they need from the file system, the
+// shell, the settings file and the window system goes through the small
+// interfaces below. src/platform/win32 implements them with the real Win32 calls; the
 // native tests implement them in memory, so every rule of the portable code
 // can be pinned down exactly and run under the sanitizers.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,9 @@ enum : uint32_t {
     kAttrReparsePoint = 0x400,
     kInvalidAttributes = 0xFFFFFFFF,
 };
+
+// The attribute bits a run may give its copies.
+constexpr uint32_t kAttributeSet = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;
 
 // A window of the program, as an opaque value; 0 is "no window".
 using WindowRef = uintptr_t;
@@ -55,8 +59,11 @@ class FileSystem {
     using EntrySink = std::function<void(std::wstring_view name, uint32_t attributes)>;
     virtual bool ListFolder(const std::wstring& folder, const EntrySink& sink) = 0;
 
-    virtual bool FolderExists(const std::wstring& path) = 0;
-    virtual bool DriveExists(wchar_t letter) = 0;
+    bool FolderExists(const std::wstring& path) {
+        const uint32_t attributes = Attributes(path);
+        return attributes != kInvalidAttributes && (attributes & kAttrDirectory);
+    }
+    // Whether the drive of letter exists and holds a medium.
     virtual bool DriveReady(wchar_t letter) = 0;
 
     // Creates one folder; true when it was created.
@@ -69,26 +76,10 @@ class FileSystem {
     virtual uint64_t WriteTime(const std::wstring& path) = 0;
 };
 
-// One copy request of the shell's file operation.
-struct CopyRequest {
-    WindowRef owner = 0;
-    const std::wstring* from = nullptr;  // source multi-string
-    const std::wstring* to = nullptr;    // destination multi-string
-    uint32_t flags = 0;
-};
-
+// What the shell's file operation answered to a copy request.
 struct CopyOutcome {
     int result = 0;                     // the shell's return value; 0 is success
     bool anyOperationsAborted = false;  // the shell says some operations did not run
-};
-
-// The notification-area icon of a Silent Mode run.
-struct TrayIconRecord {
-    WindowRef owner = 0;
-    uint32_t id = 1;
-    uint32_t flags = 7;                // message, icon and tip are valid
-    uint32_t callbackMessage = 0x200;  // mouse movement; nothing acts on it
-    std::wstring tip;                  // the product name
 };
 
 // Special folders, by the platform's identifiers.
@@ -100,13 +91,17 @@ enum : int {
 class Shell {
   public:
     virtual ~Shell() = default;
-    virtual CopyOutcome FileOperationCopy(const CopyRequest& request) = 0;
-    virtual bool AddTrayIcon(const TrayIconRecord& icon) = 0;
-    virtual bool RemoveTrayIcon(const TrayIconRecord& icon) = 0;
+    // One request of the shell's file operation: from and to are
+    // multi-strings (each path followed by a NUL, one more NUL at the end),
+    // one destination per source; owner owns the shell's own dialogs.
+    virtual CopyOutcome CopyFiles(WindowRef owner, const std::wstring& from, const std::wstring& to,
+                                  uint32_t flags) = 0;
+    // The notification-area icon of a Silent Mode run, with tip as its text.
+    virtual void AddTrayIcon(WindowRef owner, const std::wstring& tip) = 0;
+    virtual void RemoveTrayIcon() = 0;
 
-    // The current path of a special folder, empty when the lookup fails;
-    // result receives the lookup's own result code.
-    virtual std::wstring SpecialFolder(int folder, WindowRef owner, int32_t& result) = 0;
+    // The current path of a special folder, empty when the lookup fails.
+    virtual std::wstring SpecialFolder(int folder, WindowRef owner) = 0;
     // Writes a shortcut file at link pointing at target, nothing else set;
     // false when any step of it failed.
     virtual bool MakeShortcut(const std::wstring& link, const std::wstring& target) = 0;
@@ -135,21 +130,35 @@ enum : uint32_t {
     kMbForeground = 0x10000,
 };
 
-struct RunState;
+// Where a run's copies go and which attributes they get.
+struct CopyOptions {
+    std::wstring outputFolder;   // always ends in a backslash
+    uint32_t attributes = 0;     // bits of kAttributeSet
+    bool setAttributes = false;  // false: the copies keep what the copy gave them
+};
+
+// What the output folder dialog starts from. An interactive run's dialog
+// opens at its remembered folder (section Setting); the Silent variant opens
+// because the saved output folder is missing, starts from that folder,
+// shows section Silent's attributes and stores nothing.
+struct OutputFolderRequest {
+    bool silent = false;
+    std::wstring missingFolder;  // the Silent variant's saved folder
+};
 
 // The program's windows and the window system.
 class Ui {
   public:
     virtual ~Ui() = default;
 
-    // The settings window, modal. The exit code it ends the program with:
-    // kExitSuccess when the settings were saved, kExitCancelled when the
-    // window was cancelled or closed.
-    virtual int ShowSettingsWindow(RunState& state) = 0;
+    // The settings window, modal: true when the user saved with OK, false
+    // when it was cancelled or closed.
+    virtual bool ShowSettingsWindow() = 0;
 
-    // The output folder dialog, modal. On OK it sets OutputFolder, AttrMask
-    // and AttrOn and answers true; Cancel or closing it answers false.
-    virtual bool ShowOutputFolderDialog(RunState& state) = 0;
+    // The output folder dialog, modal: the choice on OK, nothing on Cancel
+    // or the close box.
+    virtual std::optional<CopyOptions> ShowOutputFolderDialog(
+        const OutputFolderRequest& request) = 0;
 
     // The progress window: shown modelessly, its handle (loading it hidden
     // when it is not loaded yet), and unloading it.
@@ -160,8 +169,8 @@ class Ui {
     // Unloads every window of the program.
     virtual void UnloadAll() = 0;
 
-    virtual int ShowMessage(const std::wstring& text, uint32_t style,
-                            const std::wstring& title) = 0;
+    virtual void ShowMessage(const std::wstring& text, uint32_t style,
+                             const std::wstring& title) = 0;
 
     // Lets the window system process pending messages, so that windows
     // repaint during long work. Cheap enough to call per file.

@@ -2,33 +2,30 @@
 // text field across the bottom, in the program's own window style.
 #include "ui/input_box.h"
 
-#include "ui/control_table.h"
+#include "ui/form.h"
 
 namespace larkspur::ui {
 
 namespace {
 
-const ControlRow kInputBoxControls[] = {
-    {L"Label1", -1, Kind::Label, L"", nullptr, 12, 12, 252, 72, -1},
-    {L"Text1", -1, Kind::Edit, L"", nullptr, 12, 96, 336, 22, 0},
-    {L"Command1", -1, Kind::Button, L"OK", nullptr, 276, 12, 72, 24, 1},
-    {L"Command2", -1, Kind::Button, L"Cancel", nullptr, 276, 42, 72, 24, 2},
+enum ControlId : int { kPromptLabel, kAnswerEdit, kOkButton, kCancelButton, kControlCount };
+
+constexpr ControlRow kRows[] = {
+    {kPromptLabel, Kind::Label, L"", kNoFrame, 12, 12, 252, 72, kNoTab},
+    {kAnswerEdit, Kind::Edit, L"", kNoFrame, 12, 96, 336, 22, 0},
+    {kOkButton, Kind::Button, L"OK", kNoFrame, 276, 12, 72, 24, 1},
+    {kCancelButton, Kind::Button, L"Cancel", kNoFrame, 276, 42, 72, 24, 2},
 };
+static_assert(IndexesRows(kRows, kControlCount));
 
 const FormSpec kInputBoxSpec{
-    kInputBoxClass,
-    L"",
-    360,
-    130,
-    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
-    WS_EX_DLGMODALFRAME,
-    0,
-    kInputBoxControls,
+    kInputBoxClass,      L"", 360,   130, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+    WS_EX_DLGMODALFRAME, 0,   kRows,
 };
 
-class InputForm : public Form {
+class InputBoxWindow : public Form {
   public:
-    InputForm(const std::wstring& prompt, const std::wstring& title)
+    InputBoxWindow(const std::wstring& prompt, const std::wstring& title)
         : Form(kInputBoxSpec), prompt_(prompt), title_(title) {}
     bool confirmed = false;
     std::wstring answer;
@@ -36,25 +33,22 @@ class InputForm : public Form {
   protected:
     void OnLoad() override {
         SetWindowTextW(hwnd(), title_.c_str());
-        HWND label = Control(L"Label1");
+        HWND label = Control(kPromptLabel);
         // Long folder paths have no spaces to wrap at: break them anywhere.
         SetWindowLongPtrW(label, GWL_STYLE, GetWindowLongPtrW(label, GWL_STYLE) | SS_EDITCONTROL);
         SetWindowTextW(label, prompt_.c_str());
-        SendMessageW(Control(L"Command1"), BM_SETSTYLE, BS_DEFPUSHBUTTON, FALSE);
-        SetFocus(Control(L"Text1"));
+        SendMessageW(Control(kOkButton), BM_SETSTYLE, BS_DEFPUSHBUTTON, FALSE);
+        SetFocus(Control(kAnswerEdit));
     }
-    void OnCommand(size_t row, WORD code) override {
-        if (code != BN_CLICKED) {
-            return;
-        }
-        if (row == RowOf(L"Command1")) {
+    void OnCommand(int row, WORD code) override {
+        if (code == BN_CLICKED && row == kOkButton) {
             OnDefaultKey();
-        } else if (row == RowOf(L"Command2")) {
+        } else if (code == BN_CLICKED && row == kCancelButton) {
             OnCancelKey();
         }
     }
     void OnDefaultKey() override {
-        answer = TextOf(Control(L"Text1"));
+        answer = TextOf(Control(kAnswerEdit));
         confirmed = true;
         EndModal();
     }
@@ -78,7 +72,7 @@ void CenterOver(HWND window, HWND owner) {
 }  // namespace
 
 std::wstring InputBox(HWND owner, const std::wstring& prompt, const std::wstring& title) {
-    InputForm form(prompt, title);
+    InputBoxWindow form(prompt, title);
     if (!form.Load(owner)) {
         return std::wstring();
     }

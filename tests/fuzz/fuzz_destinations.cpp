@@ -29,7 +29,7 @@
 
 #include "copy/collect.h"
 #include "copy/copy.h"
-#include "copy/paths.h"
+#include "paths/paths.h"
 #include "fakes.h"
 #include "fuzz_check.h"
 #include "run/args.h"

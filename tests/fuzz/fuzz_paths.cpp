@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "copy/paths.h"
+#include "paths/paths.h"
 #include "fakes.h"
 #include "fuzz_check.h"
 

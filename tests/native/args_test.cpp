@@ -1,9 +1,8 @@
 // Argument string and argument splitting.
 #include <gtest/gtest.h>
 
+#include "copy/sources.h"
 #include "fakes.h"
-#include "run/args.h"
-#include "run/startup.h"
 
 namespace larkspur::testing {
 namespace {
@@ -38,31 +37,21 @@ class SplitArgsTest : public ::testing::Test {
         m.fs.File(L"C:\\two  spaces.txt");
         m.fs.File(L"C:\\trailing .txt ");
         m.fs.File(L"C:\\Work\\rel.txt");
-        ResetLists(m.state);
     }
-    void Split(const std::wstring& arguments) {
-        m.state.ArgTokens = SplitAtSpaces(arguments);
-        SplitArgs(m.state, m.fs);
-    }
-    std::vector<std::wstring> Files() const {
-        return {m.state.FileList.begin() + 1, m.state.FileList.end()};
-    }
-    std::vector<std::wstring> Folders() const {
-        return {m.state.FolderList.begin() + 1, m.state.FolderList.end()};
-    }
+    void Split(const std::wstring& arguments) { items = SplitArgs(SplitAtSpaces(arguments), m.fs); }
+    std::vector<std::wstring> Files() const { return items.files; }
+    std::vector<std::wstring> Folders() const { return items.folders; }
+    SentItems items;
 };
 
-TEST_F(SplitArgsTest, SortsFilesAndFoldersKeepingSlotZeroEmpty) {
+TEST_F(SplitArgsTest, SortsFilesAndFolders) {
     Split(L"C:\\a.txt D:\\data");
-    EXPECT_EQ(m.state.FileList, (std::vector<std::wstring>{L"", L"C:\\a.txt"}));
-    EXPECT_EQ(m.state.FolderList, (std::vector<std::wstring>{L"", L"D:\\data"}));
+    EXPECT_EQ(Files(), (std::vector<std::wstring>{L"C:\\a.txt"}));
+    EXPECT_EQ(Folders(), (std::vector<std::wstring>{L"D:\\data"}));
 }
 
-TEST_F(SplitArgsTest, RejoinsAQuotedPathInItsLastPiece) {
+TEST_F(SplitArgsTest, RejoinsAQuotedPath) {
     Split(L"\"C:\\My Documents\\a b.txt\" C:\\x.txt");
-    EXPECT_EQ(m.state.ArgTokens,
-              (std::vector<std::wstring>{L"\"C:\\My", L"C:\\My Documents\\a",
-                                         L"C:\\My Documents\\a b.txt", L"C:\\x.txt"}));
     EXPECT_EQ(Files(), (std::vector<std::wstring>{L"C:\\My Documents\\a b.txt", L"C:\\x.txt"}));
 }
 
@@ -101,7 +90,7 @@ TEST_F(SplitArgsTest, GivesInputOutsideTheShellsFormADefinedReading) {
         SetUp();
         Split(c.arguments);
         EXPECT_EQ(Files(), c.files) << c.arguments;
-        EXPECT_EQ(m.state.MissingItems, c.missing) << c.arguments;
+        EXPECT_EQ(items.missing, c.missing) << c.arguments;
     }
 }
 

@@ -1,9 +1,9 @@
 // The folder walk.
 #include <gtest/gtest.h>
 
-#include "copy/collect.h"
+#include "copy/sources.h"
 #include "fakes.h"
-#include "run/startup.h"
+#include "paths/paths.h"
 
 namespace larkspur::testing {
 namespace {
@@ -11,9 +11,15 @@ namespace {
 class CollectTest : public ::testing::Test {
   protected:
     Machine m;
-    void SetUp() override { ResetLists(m.state); }
+    Sources sources;
+    std::wstring output;
+    void Walk(const std::wstring& folder) { CollectFiles(m.platform, folder, output, sources); }
     std::vector<std::wstring> Files() const {
-        return {m.state.FileList.begin() + 1, m.state.FileList.end()};
+        std::vector<std::wstring> paths;
+        for (const SourceFile& file : sources.files) {
+            paths.push_back(file.path);
+        }
+        return paths;
     }
 };
 
@@ -28,7 +34,7 @@ TEST_F(CollectTest, ListsAFoldersFilesBeforeItsSubfoldersDepthFirst) {
     m.fs.File(L"C:\\Top\\Sub\\f.txt");
     m.fs.Folder(L"C:\\Top\\Hid").attributes = kAttrDirectory | kAttrHidden;
     m.fs.File(L"C:\\Top\\Hid\\g.txt");
-    CollectFiles(m.state, m.platform, L"C:\\Top");
+    Walk(L"C:\\Top");
     EXPECT_EQ(Files(), (std::vector<std::wstring>{
                            L"C:\\Top\\b.txt", L"C:\\Top\\a.txt", L"C:\\Top\\hidden.txt",
                            L"C:\\Top\\system.sys", L"C:\\Top\\Sub\\c.txt", L"C:\\Top\\Sub\\f.txt",
@@ -47,7 +53,7 @@ TEST_F(CollectTest, SpellsPathsWithStoredNamesAndAsksNoNamePerFile) {
     for (int i = 0; i < 50; ++i) {
         m.fs.File(L"C:\\Documents and Settings\\Sub\\f" + std::to_wstring(i));
     }
-    CollectFiles(m.state, m.platform, L"c:\\docume~1\\");
+    Walk(L"c:\\docume~1\\");
     ASSERT_EQ(Files().size(), 51u);
     EXPECT_EQ(Files()[0], L"C:\\Documents and Settings\\Long Name.txt");
     EXPECT_EQ(Files()[50], L"C:\\Documents and Settings\\Sub\\f49");
@@ -57,7 +63,7 @@ TEST_F(CollectTest, SpellsPathsWithStoredNamesAndAsksNoNamePerFile) {
 TEST_F(CollectTest, EmptyFoldersLeaveNothing) {
     m.fs.Folder(L"C:\\Empty\\A\\B");
     m.fs.Folder(L"C:\\Empty\\C");
-    CollectFiles(m.state, m.platform, L"C:\\Empty");
+    Walk(L"C:\\Empty");
     EXPECT_TRUE(Files().empty());
 }
 
@@ -70,9 +76,9 @@ TEST_F(CollectTest, WalksATreeAThousandLevelsDeepWithoutRecursion) {
         expected.push_back(path + L"\\f.txt");
         m.fs.File(expected.back());
     }
-    CollectFiles(m.state, m.platform, L"C:\\Deep");
+    Walk(L"C:\\Deep");
     EXPECT_EQ(Files(), expected);
-    EXPECT_TRUE(m.state.MissingItems.empty());
+    EXPECT_TRUE(sources.missing.empty());
 }
 
 // Sending the folder that holds the output folder copies every file once:
@@ -81,20 +87,20 @@ TEST_F(CollectTest, AnOutputFolderInsideTheSentFolderIsNotWalked) {
     m.fs.File(L"C:\\Docs\\a.txt");
     m.fs.File(L"C:\\Docs\\Out\\Docs\\a.txt");  // an earlier run's copy
     m.fs.File(L"C:\\Docs\\Outer\\b.txt");
-    m.state.OutputFolder = L"c:\\docs\\out\\";
-    CollectFiles(m.state, m.platform, L"C:\\Docs");
+    output = LongFolder(m.fs, L"c:\\docs\\out\\");
+    Walk(L"C:\\Docs");
     EXPECT_EQ(Files(), (std::vector<std::wstring>{L"C:\\Docs\\a.txt", L"C:\\Docs\\Outer\\b.txt"}));
 }
 
 TEST_F(CollectTest, FoldersGoneOrUnreadableAreReportedNotSkipped) {
     m.fs.File(L"C:\\Parent\\sibling.txt");
-    CollectFiles(m.state, m.platform, L"C:\\Parent\\Gone");  // not its parent instead
+    Walk(L"C:\\Parent\\Gone");  // not its parent instead
     m.fs.File(L"C:\\Top\\Locked\\secret.txt");
     m.fs.File(L"C:\\Top\\open.txt");
     m.fs.unreadable.insert(L"C:\\Top\\Locked\\");
-    CollectFiles(m.state, m.platform, L"C:\\Top");
+    Walk(L"C:\\Top");
     EXPECT_EQ(Files(), std::vector<std::wstring>{L"C:\\Top\\open.txt"});
-    EXPECT_EQ(m.state.MissingItems,
+    EXPECT_EQ(sources.missing,
               (std::vector<std::wstring>{L"C:\\Parent\\Gone", L"C:\\Top\\Locked"}));
 }
 
@@ -104,10 +110,9 @@ TEST_F(CollectTest, FoldersGoneOrUnreadableAreReportedNotSkipped) {
 // and is reported, under that same path.
 TEST_F(CollectTest, DevicePathsAreWalkedAsSent) {
     m.fs.File(L"C:\\Top\\a.txt");
-    CollectFiles(m.state, m.platform, L"\\\\?\\C:\\Top\\");
-    CollectFiles(m.state, m.platform, L"\\\\?\\C:\\Top");
-    EXPECT_EQ(m.state.MissingItems,
-              (std::vector<std::wstring>{L"\\\\?\\C:\\Top", L"\\\\?\\C:\\Top"}));
+    Walk(L"\\\\?\\C:\\Top\\");
+    Walk(L"\\\\?\\C:\\Top");
+    EXPECT_EQ(sources.missing, (std::vector<std::wstring>{L"\\\\?\\C:\\Top", L"\\\\?\\C:\\Top"}));
 }
 
 }  // namespace

@@ -1,11 +1,9 @@
 // Destinations, the shell request and the attribute pass.
 #include <gtest/gtest.h>
 
-#include "copy/collect.h"
 #include "copy/copy.h"
+#include "copy/sources.h"
 #include "fakes.h"
-#include "run/args.h"
-#include "run/startup.h"
 
 namespace larkspur::testing {
 namespace {
@@ -23,27 +21,28 @@ std::wstring Multi(std::initializer_list<std::wstring> paths) {
 class CopyTest : public ::testing::Test {
   protected:
     Machine m;
-    void SetUp() override {
-        m.fs.Folder(L"D:\\Out");
-        m.state.OutputFolder = L"D:\\Out\\";
-        ResetLists(m.state);
-    }
+    void SetUp() override { m.fs.Folder(L"D:\\Out"); }
     // The argument splitting and the folder walks, as a run does them.
     void Collect(const std::wstring& arguments) {
-        m.state.ArgTokens = SplitAtSpaces(arguments);
-        SplitArgs(m.state, m.fs);
-        for (size_t i = 1; i < m.state.FolderList.size(); ++i) {
-            CollectFiles(m.state, m.platform, m.state.FolderList[i]);
-        }
+        sources = CollectSources(m.platform, arguments, options.outputFolder);
     }
     int Copy(uint32_t flags) {
-        try {
-            CopyFiles(m.state, m.platform, flags);
-        } catch (const ProgramEnd& end) {
-            return end.code;
+        verdict = CopyFiles(m.platform, sources.files, options, flags, FakeUi::kProgressHandle);
+        if (!verdict.message.empty()) {
+            m.log.push_back(L"message " + verdict.message);
         }
-        return -1;  // returned to the run
+        return verdict.exitCode;
     }
+    std::vector<std::wstring> Paths() const {
+        std::vector<std::wstring> paths;
+        for (const SourceFile& file : sources.files) {
+            paths.push_back(file.path);
+        }
+        return paths;
+    }
+    CopyOptions options{L"D:\\Out\\", 0, false};
+    Sources sources;
+    Verdict verdict;
     uint32_t AttributesOf(const std::wstring& path) { return m.fs.Attributes(path); }
 };
 
@@ -52,24 +51,20 @@ TEST_F(CopyTest, WorkedExample) {
     m.fs.File(L"C:\\Docs\\Proj\\Sub\\y.txt");
     m.fs.File(L"C:\\Docs\\a.txt");
     Collect(L"C:\\Docs\\Proj C:\\Docs\\a.txt");
-    ASSERT_EQ(m.state.FileList,
-              (std::vector<std::wstring>{L"", L"C:\\Docs\\a.txt", L"C:\\Docs\\Proj\\x.txt",
-                                         L"C:\\Docs\\Proj\\Sub\\y.txt"}));
+    ASSERT_EQ(Paths(), (std::vector<std::wstring>{L"C:\\Docs\\a.txt", L"C:\\Docs\\Proj\\x.txt",
+                                                  L"C:\\Docs\\Proj\\Sub\\y.txt"}));
 
-    m.state.AttrOn = -1;
-    m.state.AttrMask = 1;
-    EXPECT_EQ(Copy(kSilentCopyFlags), -1);
+    options.setAttributes = true;
+    options.attributes = 1;
+    EXPECT_EQ(Copy(kSilentCopyFlags), kExitSuccess);
 
     EXPECT_EQ(m.shell.requests, 1);
-    EXPECT_EQ(m.shell.last.flags, 0x215u);
-    EXPECT_EQ(m.shell.last.owner, FakeUi::kProgressHandle);
+    EXPECT_EQ(m.shell.lastFlags, 0x215u);
+    EXPECT_EQ(m.shell.lastOwner, FakeUi::kProgressHandle);
     EXPECT_EQ(m.shell.lastFrom,
               Multi({L"C:\\Docs\\a.txt", L"C:\\Docs\\Proj\\x.txt", L"C:\\Docs\\Proj\\Sub\\y.txt"}));
     EXPECT_EQ(m.shell.lastTo,
               Multi({L"D:\\Out\\a.txt", L"D:\\Out\\Proj\\x.txt", L"D:\\Out\\Proj\\Sub\\y.txt"}));
-    EXPECT_EQ(m.state.FileList, (std::vector<std::wstring>{
-                                    L"D:\\Out\\a.txt", L"D:\\Out\\Proj\\x.txt",
-                                    L"D:\\Out\\Proj\\Sub\\y.txt", L"C:\\Docs\\Proj\\Sub\\y.txt"}));
     for (const wchar_t* copy :
          {L"D:\\Out\\a.txt", L"D:\\Out\\Proj\\x.txt", L"D:\\Out\\Proj\\Sub\\y.txt"}) {
         EXPECT_EQ(AttributesOf(copy), kAttrReadOnly) << copy;
@@ -81,24 +76,24 @@ TEST_F(CopyTest, WorkedExample) {
 TEST_F(CopyTest, SetsExactlyTheChosenAttributes) {
     m.fs.File(L"C:\\Docs\\a.txt", kAttrArchive | kAttrSystem);
     struct Case {
-        int16_t attrOn, attrMask;
+        bool setAttributes;
+        uint32_t attributes;
         uint32_t expected;
     } cases[] = {
-        {-1, 3, kAttrReadOnly | kAttrHidden},
-        {-1, 39, kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive},
-        {-1, 0, kAttrNormal},       // none: the platform's "normal"
-        {-1, 64 + 2, kAttrHidden},  // bits outside the set are never written
-        {-1, -1, kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive},
-        {0, 3, kAttrArchive | kAttrSystem},  // no pass: what the copy got stays
+        {true, 3, kAttrReadOnly | kAttrHidden},
+        {true, 39, kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive},
+        {true, 0, kAttrNormal},       // none: the platform's "normal"
+        {true, 64 + 2, kAttrHidden},  // bits outside the set are never written
+        {true, 0xFFFF, kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive},
+        {false, 3, kAttrArchive | kAttrSystem},  // no pass: what the copy got stays
     };
     for (const Case& c : cases) {
         m.fs.Remove(L"D:\\Out\\a.txt");
-        ResetLists(m.state);
         Collect(L"C:\\Docs\\a.txt");
-        m.state.AttrOn = c.attrOn;
-        m.state.AttrMask = c.attrMask;
-        EXPECT_EQ(Copy(kSilentCopyFlags), -1);
-        EXPECT_EQ(AttributesOf(L"D:\\Out\\a.txt"), c.expected) << c.attrMask;
+        options.setAttributes = c.setAttributes;
+        options.attributes = c.attributes;
+        EXPECT_EQ(Copy(kSilentCopyFlags), kExitSuccess);
+        EXPECT_EQ(AttributesOf(L"D:\\Out\\a.txt"), c.expected) << c.attributes;
     }
 }
 
@@ -115,7 +110,7 @@ TEST_F(CopyTest, KeepsEachItemBelowItsOwnParent) {
     Collect(
         L"C:\\DOCUME~1\\LONGNA~1.TXT C:\\docume~1\\proj C:\\Elsewhere\\Deeper\\other.txt "
         L"C:\\Elsewhere\\Deeper\\Folder D:\\root.txt relative.txt");
-    EXPECT_EQ(Copy(kSilentCopyFlags), -1);
+    EXPECT_EQ(Copy(kSilentCopyFlags), kExitSuccess);
     EXPECT_EQ(m.shell.lastTo, Multi({L"D:\\Out\\Long name.txt", L"D:\\Out\\other.txt",
                                      L"D:\\Out\\root.txt", L"D:\\Out\\relative.txt",
                                      L"D:\\Out\\Proj\\in.txt", L"D:\\Out\\Folder\\f.txt"}));
@@ -124,30 +119,22 @@ TEST_F(CopyTest, KeepsEachItemBelowItsOwnParent) {
 TEST_F(CopyTest, ASentDriveRootCopiesItsFilesDirectlyIntoTheOutputFolder) {
     m.fs.File(L"D:\\r.txt");
     m.fs.File(L"D:\\Sub\\s.txt");
-    m.state.OutputFolder = L"C:\\Out\\";
+    options.outputFolder = L"C:\\Out\\";
     Collect(L"D:\\");
-    EXPECT_EQ(Copy(kInteractiveCopyFlags), -1);
+    EXPECT_EQ(Copy(kInteractiveCopyFlags), kExitSuccess);
     EXPECT_EQ(m.shell.lastTo, Multi({L"C:\\Out\\r.txt", L"C:\\Out\\Sub\\s.txt"}));
 }
 
 TEST_F(CopyTest, AFailedCopySaysAbortedAndSetsNoAttributes) {
     m.fs.File(L"C:\\Docs\\a.txt");
     Collect(L"C:\\Docs\\a.txt");
-    m.state.AttrOn = -1;
-    m.state.AttrMask = 1;
-    m.state.TrayIconShown = true;
+    options.setAttributes = true;
+    options.attributes = 1;
     m.shell.outcome.result = 1026;
     EXPECT_EQ(Copy(kSilentCopyFlags), kExitAborted);
-    const int tray = m.Find(L"tray remove");
-    const int unload = m.Find(L"progress unload");
     // The shell copied nothing: the message names the one missing copy.
-    const int message = m.Find(
-        L"message Aborted!\r\n\r\nNot copied (1):\r\nD:\\Out\\a.txt | 0x10030 | Larkspur "
-        L"Ver.1.52");
-    ASSERT_GE(tray, 0);
-    ASSERT_GE(unload, 0);
-    EXPECT_LT(tray, message);
-    EXPECT_LT(unload, message);
+    EXPECT_GE(m.Find(L"message Aborted!\r\n\r\nNot copied (1):\r\nD:\\Out\\a.txt"), 0);
+    EXPECT_EQ(verdict.notCopied, (std::vector<std::wstring>{L"D:\\Out\\a.txt"}));
     EXPECT_EQ(m.fs.Find(L"D:\\Out\\a.txt"), nullptr);
 }
 
@@ -155,9 +142,8 @@ TEST_F(CopyTest, PathsTooLongForTheShellStopTheRunBeforeAnyCopy) {
     const std::wstring longName(300, L'n');
     m.fs.File(L"C:\\Docs\\" + longName);
     m.fs.File(L"C:\\Docs\\short.txt");
-    m.state.OutputFolder = L"D:\\" + std::wstring(246, L'o') + L"\\";  // short.txt: 259
+    options.outputFolder = L"D:\\" + std::wstring(246, L'o') + L"\\";  // short.txt: 259
     Collect(L"C:\\Docs\\short.txt C:\\Docs\\" + longName);
-    m.state.TrayIconShown = true;
     EXPECT_EQ(Copy(kSilentCopyFlags), kExitBadInput);
     EXPECT_EQ(m.shell.requests, 0);
     const int message = m.Find(
@@ -166,13 +152,12 @@ TEST_F(CopyTest, PathsTooLongForTheShellStopTheRunBeforeAnyCopy) {
         longName + L"\r\nD:\\");
     ASSERT_GE(message, 0);
     EXPECT_EQ(m.log[message].find(L"short.txt"), std::wstring::npos);  // 259 characters still go
-    EXPECT_LT(m.Find(L"tray remove"), message);
 }
 
 TEST_F(CopyTest, NothingToCopyMakesNoShellRequest) {
     m.fs.Folder(L"C:\\Empty\\Sub");
     Collect(L"C:\\Empty");
-    EXPECT_EQ(Copy(kSilentCopyFlags), -1);
+    EXPECT_EQ(Copy(kSilentCopyFlags), kExitSuccess);
     EXPECT_EQ(m.shell.requests, 0);
 }
 
@@ -182,11 +167,10 @@ TEST_F(CopyTest, FilesTheShellSkippedAreNamedAndTheRunFails) {
     Collect(L"C:\\Docs\\a.txt C:\\Docs\\b.txt");
     m.shell.outcome.anyOperationsAborted = true;
     m.shell.skip = {L"D:\\Out\\b.txt"};
-    m.state.AttrOn = 0;
     EXPECT_EQ(Copy(kInteractiveCopyFlags), kExitIncomplete);
-    EXPECT_GE(m.Find(L"message The copy did not complete: not every file was copied.\r\n\r\n"
-                     L"Not copied (1):\r\nD:\\Out\\b.txt | 0x10030"),
-              0);
+    EXPECT_EQ(verdict.message,
+              L"The copy did not complete: not every file was copied.\r\n\r\n"
+              L"Not copied (1):\r\nD:\\Out\\b.txt");
 }
 
 TEST_F(CopyTest, CopiesThatDidNotGetTheirAttributesAreNamed) {
@@ -195,16 +179,14 @@ TEST_F(CopyTest, CopiesThatDidNotGetTheirAttributesAreNamed) {
         m.fs.failSetAttributes.insert(L"D:\\Out\\Many\\f" + std::to_wstring(i));
     }
     Collect(L"C:\\Docs\\Many");
-    m.state.AttrOn = -1;
-    m.state.AttrMask = 2;
-    m.state.TrayIconShown = true;
+    options.setAttributes = true;
+    options.attributes = 2;
     EXPECT_EQ(Copy(kSilentCopyFlags), kExitIncomplete);
     const int message = m.Find(
         L"message Some copies did not get their attributes.\r\n\r\n"
         L"Attributes not set (12):\r\nD:\\Out\\Many\\f0\r\n");
     ASSERT_GE(message, 0);
-    EXPECT_NE(m.log[message].find(L"\r\n... and 2 more | 0x10030"), std::wstring::npos);
-    EXPECT_LT(m.Find(L"tray remove"), message);  // in Silent Mode too, and without the icon
+    EXPECT_NE(m.log[message].find(L"\r\n... and 2 more"), std::wstring::npos);
 }
 
 // A re-run over the program's own earlier copies: the platform's copy cannot
@@ -214,9 +196,9 @@ TEST_F(CopyTest, ARerunReplacesItsOwnReadOnlyHiddenSystemCopies) {
     m.fs.File(L"C:\\Docs\\a.txt").writeTime = 2;
     m.fs.File(L"D:\\Out\\a.txt", kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive);
     Collect(L"C:\\Docs\\a.txt");
-    m.state.AttrOn = -1;
-    m.state.AttrMask = kAttrReadOnly | kAttrHidden | kAttrSystem;
-    EXPECT_EQ(Copy(kSilentCopyFlags), -1);
+    options.setAttributes = true;
+    options.attributes = kAttrReadOnly | kAttrHidden | kAttrSystem;
+    EXPECT_EQ(Copy(kSilentCopyFlags), kExitSuccess);
     EXPECT_EQ(m.fs.WriteTime(L"D:\\Out\\a.txt"), 2u) << "replaced";
     EXPECT_EQ(AttributesOf(L"D:\\Out\\a.txt"), kAttrReadOnly | kAttrHidden | kAttrSystem);
 }
@@ -230,13 +212,11 @@ TEST_F(CopyTest, CopiesNotReplacedKeepTheirAttributes) {
     m.fs.File(L"D:\\Out\\kept.txt", kAttrReadOnly | kAttrArchive);
     m.fs.File(L"D:\\Out\\new.txt", kAttrHidden | kAttrArchive);
     Collect(L"C:\\Docs\\kept.txt C:\\Docs\\new.txt");
-    m.state.AttrOn = 0;
     m.shell.skip = {L"D:\\Out\\kept.txt"};
-    EXPECT_EQ(Copy(kInteractiveCopyFlags), -1);
+    EXPECT_EQ(Copy(kInteractiveCopyFlags), kExitSuccess);
     EXPECT_EQ(AttributesOf(L"D:\\Out\\kept.txt"), kAttrReadOnly | kAttrArchive);
     EXPECT_EQ(AttributesOf(L"D:\\Out\\new.txt"), kAttrArchive);
 
-    ResetLists(m.state);
     Collect(L"C:\\Docs\\kept.txt");
     m.shell.outcome.result = 1223;  // cancelled before anything was copied
     EXPECT_EQ(Copy(kInteractiveCopyFlags), kExitAborted);
@@ -247,13 +227,13 @@ TEST_F(CopyTest, FilesThatWouldBeCopiedOntoThemselvesStopTheRun) {
     m.fs.File(L"D:\\Out\\a.txt");
     m.fs.File(L"D:\\Out\\Proj\\x.txt");
     m.fs.currentFolder = L"D:\\Out";
-    m.state.OutputFolder = L"d:\\OUT\\";  // another spelling of the same folder
+    options.outputFolder = L"d:\\OUT\\";  // another spelling of the same folder
     Collect(L"a.txt D:\\Out\\Proj");
     EXPECT_EQ(Copy(kSilentCopyFlags), kExitBadInput);
     EXPECT_EQ(m.shell.requests, 0);
-    EXPECT_GE(m.Find(L"message The output folder is the folder these files are in, so nothing "
-                     L"was copied:\r\na.txt\r\nD:\\Out\\Proj\\x.txt |"),
-              0);
+    EXPECT_EQ(verdict.message,
+              L"The output folder is the folder these files are in, so nothing "
+              L"was copied:\r\nD:\\Out\\a.txt\r\nD:\\Out\\Proj\\x.txt");
 }
 
 // Items of one name from different folders (a search's results can send
@@ -268,10 +248,10 @@ TEST_F(CopyTest, FilesThatWouldLandOnOneCopyStopTheRun) {
     Collect(L"C:\\A\\x.txt C:\\B\\X.TXT C:\\A\\Sub C:\\B\\Sub");
     EXPECT_EQ(Copy(kSilentCopyFlags), kExitBadInput);
     EXPECT_EQ(m.shell.requests, 0);
-    EXPECT_GE(m.Find(L"message These files have the same name below the output folder, so "
-                     L"nothing was copied:\r\nC:\\A\\x.txt\r\nC:\\B\\X.TXT\r\n"
-                     L"C:\\A\\Sub\\y.txt\r\nC:\\B\\Sub\\y.txt |"),
-              0);
+    EXPECT_EQ(verdict.message,
+              L"These files have the same name below the output folder, so "
+              L"nothing was copied:\r\nC:\\A\\x.txt\r\nC:\\B\\X.TXT\r\n"
+              L"C:\\A\\Sub\\y.txt\r\nC:\\B\\Sub\\y.txt");
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "run/startup.h"
+#include "run/run.h"
 
 namespace larkspur::testing {
 
@@ -201,17 +201,9 @@ bool MemFs::ListFolder(const std::wstring& folder, const EntrySink& sink) {
     return true;
 }
 
-bool MemFs::FolderExists(const std::wstring& path) {
-    const uint32_t a = Attributes(path);
-    return a != kInvalidAttributes && (a & kAttrDirectory);
-}
-
-bool MemFs::DriveExists(wchar_t letter) {
-    return drives_.count(static_cast<wchar_t>(towupper(letter))) != 0;
-}
-
 bool MemFs::DriveReady(wchar_t letter) {
-    return DriveExists(letter) && !unready_.count(static_cast<wchar_t>(towupper(letter)));
+    const wchar_t upper = static_cast<wchar_t>(towupper(letter));
+    return drives_.count(upper) != 0 && !unready_.count(upper);
 }
 
 bool MemFs::CreateFolder(const std::wstring& path) {
@@ -242,42 +234,43 @@ uint64_t MemFs::WriteTime(const std::wstring& path) {
     return node ? node->writeTime : 0;
 }
 
-CopyOutcome FakeShell::FileOperationCopy(const CopyRequest& request) {
+CopyOutcome FakeShell::CopyFiles(WindowRef owner, const std::wstring& from, const std::wstring& to,
+                                 uint32_t flags) {
     ++requests;
-    last = request;
-    lastFrom = *request.from;
-    lastTo = *request.to;
-    log_.push_back(L"copy " + Hex(request.flags));
+    lastOwner = owner;
+    lastFlags = flags;
+    lastFrom = from;
+    lastTo = to;
+    log_.push_back(L"copy " + Hex(flags));
     CopyOutcome answer = outcome;
     if (perform && outcome.result == 0) {
-        const std::vector<std::wstring> from = Paths(lastFrom);
-        const std::vector<std::wstring> to = Paths(lastTo);
-        for (size_t i = 0; i < from.size() && i < to.size(); ++i) {
-            const MemFs::Node* source = fs_.Find(fs_.FullPath(from[i]));
-            if (!source || std::find(skip.begin(), skip.end(), to[i]) != skip.end()) {
+        const std::vector<std::wstring> sources = Paths(lastFrom);
+        const std::vector<std::wstring> targets = Paths(lastTo);
+        for (size_t i = 0; i < sources.size() && i < targets.size(); ++i) {
+            const MemFs::Node* source = fs_.Find(fs_.FullPath(sources[i]));
+            if (!source || std::find(skip.begin(), skip.end(), targets[i]) != skip.end()) {
                 continue;
             }
-            const uint32_t existing = fs_.Attributes(to[i]);
+            const uint32_t existing = fs_.Attributes(targets[i]);
             if (existing != kInvalidAttributes && (existing & (kAttrReadOnly | kAttrHidden))) {
                 answer.result = 5;
                 break;
             }
-            fs_.File(fs_.FullPath(to[i]), source->attributes | kAttrArchive).writeTime =
+            fs_.File(fs_.FullPath(targets[i]), source->attributes | kAttrArchive).writeTime =
                 source->writeTime;
         }
     }
     return answer;
 }
 
-bool FakeShell::AddTrayIcon(const TrayIconRecord& icon) {
-    trayAdds.push_back(icon);
+void FakeShell::AddTrayIcon(WindowRef owner, const std::wstring& tip) {
+    trayOwner = owner;
+    trayTip = tip;
     log_.push_back(L"tray add");
-    return true;
 }
 
-bool FakeShell::RemoveTrayIcon(const TrayIconRecord&) {
+void FakeShell::RemoveTrayIcon() {
     log_.push_back(L"tray remove");
-    return true;
 }
 
 void FakeProfile::Set(const std::wstring& file, const std::wstring& section,
@@ -310,20 +303,17 @@ bool FakeProfile::Write(const std::wstring& section, const std::wstring& key,
     return true;
 }
 
-int FakeUi::ShowSettingsWindow(RunState&) {
+bool FakeUi::ShowSettingsWindow() {
     log_.push_back(L"settings window");
-    return settingsResult;
+    return settingsSaved;
 }
 
-bool FakeUi::ShowOutputFolderDialog(RunState& state) {
-    log_.push_back(state.SilentUse == 1 ? L"dialog silent" : L"dialog");
+std::optional<CopyOptions> FakeUi::ShowOutputFolderDialog(const OutputFolderRequest& request) {
+    log_.push_back(request.silent ? L"dialog silent" : L"dialog");
     if (dialog) {
-        return dialog(state);
+        return dialog(request);
     }
-    state.OutputFolder = L"D:\\Out\\";
-    state.AttrMask = 0;
-    state.AttrOn = 0;
-    return true;
+    return CopyOptions{L"D:\\Out\\", 0, false};
 }
 
 void FakeUi::ShowProgressWindow() {
@@ -342,14 +332,8 @@ void FakeUi::UnloadAll() {
     log_.push_back(L"unload all");
 }
 
-int FakeUi::ShowMessage(const std::wstring& text, uint32_t style, const std::wstring& title) {
+void FakeUi::ShowMessage(const std::wstring& text, uint32_t style, const std::wstring& title) {
     log_.push_back(L"message " + text + L" | " + Hex(style) + L" | " + title);
-    return 1;
-}
-
-void FakeProcess::Exit(int code) {
-    log_.push_back(L"exit " + std::to_wstring(code));
-    throw ProgramEnd{code};
 }
 
 Machine::Machine() {
@@ -364,12 +348,7 @@ int Machine::Run(const std::wstring& arguments) {
     if (!arguments.empty()) {
         process.commandLine += L" " + arguments;
     }
-    try {
-        Main(state, platform);
-    } catch (const ProgramEnd& end) {
-        return end.code;
-    }
-    return -1;  // Main never returns
+    return larkspur::Run(platform);
 }
 
 int Machine::Find(const std::wstring& prefix) const {

@@ -4,11 +4,10 @@
 // entries in creation order (the listing order), stored and short names,
 // and attribute words. The other fakes record what the program asked for
 // into one shared log, so a test can check the order of events (icon added
-// before the copy, progress window gone before the message, ...), and
-// FakeProcess::Exit throws ProgramEnd so a test sees the end of the program
-// as a value.
+// before the copy, progress window gone before the message, ...).
 #pragma once
 
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <memory>
@@ -17,7 +16,6 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "run/run_state.h"
 
 namespace larkspur::testing {
 
@@ -55,8 +53,6 @@ class MemFs : public FileSystem {
     std::wstring StoredName(const std::wstring& path) override;
     std::wstring FullPath(const std::wstring& path) override;
     bool ListFolder(const std::wstring& folder, const EntrySink& sink) override;
-    bool FolderExists(const std::wstring& path) override;
-    bool DriveExists(wchar_t letter) override;
     bool DriveReady(wchar_t letter) override;
     bool CreateFolder(const std::wstring& path) override;
     bool SetAttributes(const std::wstring& path, uint32_t attributes) override;
@@ -79,18 +75,18 @@ class FakeShell : public Shell {
     bool perform = true;
     std::vector<std::wstring> skip;  // destinations the "shell" leaves out
     int requests = 0;
-    CopyRequest last;
+    WindowRef lastOwner = 0;
+    uint32_t lastFlags = 0;
     std::wstring lastFrom, lastTo;
-    std::vector<TrayIconRecord> trayAdds;
+    WindowRef trayOwner = 0;
+    std::wstring trayTip;
 
-    CopyOutcome FileOperationCopy(const CopyRequest& request) override;
-    bool AddTrayIcon(const TrayIconRecord& icon) override;
-    bool RemoveTrayIcon(const TrayIconRecord& icon) override;
+    CopyOutcome CopyFiles(WindowRef owner, const std::wstring& from, const std::wstring& to,
+                          uint32_t flags) override;
+    void AddTrayIcon(WindowRef owner, const std::wstring& tip) override;
+    void RemoveTrayIcon() override;
     // Only the windows use these; the portable code never does.
-    std::wstring SpecialFolder(int, WindowRef, int32_t& result) override {
-        result = -1;
-        return {};
-    }
+    std::wstring SpecialFolder(int, WindowRef) override { return {}; }
     bool MakeShortcut(const std::wstring&, const std::wstring&) override { return false; }
     void OpenLink(const std::wstring&, const std::wstring&) override {}
 
@@ -119,30 +115,26 @@ class FakeProfile : public ProfileStore {
 class FakeUi : public Ui {
   public:
     explicit FakeUi(Log& log) : log_(log) {}
-    // What the output folder dialog does when shown: returns whether it was
-    // confirmed. By default it confirms D:\Out\ with no attributes.
-    std::function<bool(RunState&)> dialog;
+    // What the output folder dialog answers when shown. By default it
+    // confirms D:\Out\ with no attributes.
+    std::function<std::optional<CopyOptions>(const OutputFolderRequest&)> dialog;
     int yields = 0;
     static constexpr WindowRef kProgressHandle = 0x2002;
 
-    // What the settings window ends with.
-    int settingsResult = kExitSuccess;
+    // Whether the settings window is saved.
+    bool settingsSaved = true;
 
-    int ShowSettingsWindow(RunState& state) override;
-    bool ShowOutputFolderDialog(RunState& state) override;
+    bool ShowSettingsWindow() override;
+    std::optional<CopyOptions> ShowOutputFolderDialog(const OutputFolderRequest& request) override;
     void ShowProgressWindow() override;
     WindowRef ProgressWindow() override;
     void UnloadProgressWindow() override;
     void UnloadAll() override;
-    int ShowMessage(const std::wstring& text, uint32_t style, const std::wstring& title) override;
+    void ShowMessage(const std::wstring& text, uint32_t style, const std::wstring& title) override;
     void YieldToWindowSystem() override { ++yields; }
 
   private:
     Log& log_;
-};
-
-struct ProgramEnd {
-    int code;
 };
 
 class FakeProcess : public Process {
@@ -155,7 +147,7 @@ class FakeProcess : public Process {
     std::wstring ProgramPath() override { return programFolder + L"\\Brisa.exe"; }
     std::wstring ProductName() override { return L"Larkspur Ver.1.52"; }
     std::wstring AppTitle() override { return L"Larkspur"; }
-    [[noreturn]] void Exit(int code) override;
+    [[noreturn]] void Exit(int) override { std::abort(); }  // only EndProgram calls it
 
   private:
     Log& log_;
@@ -171,14 +163,13 @@ struct Machine {
     FakeUi ui{log};
     FakeProcess process{log};
     Platform platform{fs, shell, profile, ui, process};
-    RunState state;
 
     Machine();
     static constexpr const wchar_t* kIni = L"C:\\Tools\\Brisa.ini";
     void Setting(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
         profile.Set(kIni, section, key, value);
     }
-    // Runs the start-up routine with this argument string; the exit code.
+    // Runs the run driver with this argument string; the exit code.
     int Run(const std::wstring& arguments);
     // Index of the first log line that starts with prefix, or -1.
     int Find(const std::wstring& prefix) const;

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes.h"
-#include "settings/ini.h"
+#include "settings/settings.h"
 
 namespace larkspur::testing {
 namespace {
@@ -50,21 +50,23 @@ TEST(ReadNumber, TakesTheLeadingDecimalNumberAndRoundsHalvesToEven) {
     }
 }
 
-TEST(ReadIni, ReadsBesideTheProgramAndCutsLongValues) {
+TEST(Settings, ReadBesideTheProgramAndCutLongValues) {
     Machine m;
-    EXPECT_EQ(SettingsFilePath(m.process), L"C:\\Tools\\Brisa.ini");
+    EXPECT_EQ(Settings(m.profile, m.process).Path(), L"C:\\Tools\\Brisa.ini");
     m.process.programFolder = L"D:\\";
-    EXPECT_EQ(SettingsFilePath(m.process), L"D:\\Brisa.ini");
+    EXPECT_EQ(Settings(m.profile, m.process).Path(), L"D:\\Brisa.ini");
     m.process.programFolder = L"C:\\Tools";
+    const Settings settings(m.profile, m.process);
 
-    EXPECT_EQ(ReadIni(m.platform, L"Silent", L"Use"), L"");  // no file
-    EXPECT_TRUE(m.profile.files.empty());                    // and reading made none
+    EXPECT_EQ(settings.Text(Section::Silent, Key::Use), L"");  // no file
+    EXPECT_TRUE(m.profile.files.empty());                      // and reading made none
 
     m.Setting(L"Silent", L"Location", std::wstring(300, L'x'));
-    EXPECT_EQ(ReadIni(m.platform, L"Silent", L"Location"), std::wstring(254, L'x'));
+    EXPECT_EQ(settings.Text(Section::Silent, Key::Location), std::wstring(254, L'x'));
+    EXPECT_TRUE(settings.TooLong(Section::Silent, Key::Location));
 
-    EXPECT_TRUE(WriteIni(m.platform, L"Setting", L"Use", L"1"));
-    EXPECT_EQ(ReadIniInt16(m.platform, L"SETTING", L"use"), 1);
+    EXPECT_TRUE(settings.Write(Section::Setting, Key::Use, L"1"));
+    EXPECT_EQ(settings.Number(Section::Setting, Key::Use), 1);
 }
 
 }  // namespace

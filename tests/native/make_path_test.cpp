@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes.h"
-#include "platform/make_path.h"
+#include "paths/make_path.h"
 
 namespace larkspur::testing {
 namespace {

@@ -1,7 +1,7 @@
 // AddBackslash, LongPath, NearestFolder.
 #include <gtest/gtest.h>
 
-#include "copy/paths.h"
+#include "paths/paths.h"
 #include "fakes.h"
 
 namespace larkspur::testing {

@@ -1,6 +1,7 @@
-// The courses of a process, as the start-up routine drives them.
+// The courses of a process, as the run driver drives them.
 #include <gtest/gtest.h>
 
+#include "copy/verdict.h"
 #include "fakes.h"
 
 namespace larkspur::testing {
@@ -27,21 +28,18 @@ class StartupTest : public ::testing::Test {
 
 TEST_F(StartupTest, AnEmptyArgumentStringShowsTheSettingsWindowOnly) {
     EXPECT_EQ(m.Run(L""), kExitSuccess);
-    EXPECT_EQ(m.log, (Log{L"settings window", L"unload all", L"exit 0"}));
+    EXPECT_EQ(m.log, (Log{L"settings window"}));
 }
 
 TEST_F(StartupTest, ASettingsWindowCancelledOrClosedEndsTheProgramAsCancelled) {
-    m.ui.settingsResult = kExitCancelled;
+    m.ui.settingsSaved = false;
     EXPECT_EQ(m.Run(L""), kExitCancelled);
-    EXPECT_EQ(m.log, (Log{L"settings window", L"unload all", L"exit 1"}));
+    EXPECT_EQ(m.log, (Log{L"settings window"}));
 }
 
 TEST_F(StartupTest, WithoutSettingsARunIsInteractive) {
-    m.ui.dialog = [](RunState& s) {
-        s.OutputFolder = L"D:\\Out\\";
-        s.AttrMask = 1;
-        s.AttrOn = -1;
-        return true;
+    m.ui.dialog = [](const OutputFolderRequest&) {
+        return CopyOptions{L"D:\\Out\\", kAttrReadOnly, true};
     };
     EXPECT_EQ(m.Run(L"C:\\Docs\\Proj C:\\Docs\\a.txt"), kExitSuccess);
     EXPECT_TRUE(Before(L"dialog", L"progress show"));
@@ -54,7 +52,7 @@ TEST_F(StartupTest, WithoutSettingsARunIsInteractive) {
 }
 
 TEST_F(StartupTest, CancellingTheDialogCopiesNothing) {
-    m.ui.dialog = [](RunState&) { return false; };
+    m.ui.dialog = [](const OutputFolderRequest&) { return std::nullopt; };
     EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), kExitCancelled);
     EXPECT_EQ(m.shell.requests, 0);
     EXPECT_EQ(m.Find(L"progress show"), -1);
@@ -67,22 +65,14 @@ TEST_F(StartupTest, SilentModeCopiesWithTheSavedSettingsUnderItsIcon) {
     m.Setting(L"Silent", L"Archive", L"1");
     m.Setting(L"Silent", L"Attributes", L"1");
     EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), kExitSuccess);
-    EXPECT_EQ(m.state.OutputFolder, L"D:\\Out\\");
-    EXPECT_EQ(m.state.AttrMask, 34);
-    EXPECT_EQ(m.state.AttrOn, -1);
     EXPECT_EQ(m.fs.Attributes(L"D:\\Out\\a.txt"), kAttrHidden | kAttrArchive);
     EXPECT_TRUE(Before(L"tray add", L"copy 0x215"));
     EXPECT_TRUE(Before(L"copy 0x215", L"tray remove"));
     EXPECT_EQ(m.Find(L"dialog"), -1);
     EXPECT_EQ(m.Find(L"message"), -1);
     EXPECT_EQ(m.Find(L"progress show"), -1);
-    ASSERT_EQ(m.shell.trayAdds.size(), 1u);
-    const TrayIconRecord& icon = m.shell.trayAdds[0];
-    EXPECT_EQ(icon.owner, FakeUi::kProgressHandle);
-    EXPECT_EQ(icon.id, 1u);
-    EXPECT_EQ(icon.flags, 7u);
-    EXPECT_EQ(icon.callbackMessage, 0x200u);
-    EXPECT_EQ(icon.tip, L"Larkspur Ver.1.52");
+    EXPECT_EQ(m.shell.trayOwner, FakeUi::kProgressHandle);
+    EXPECT_EQ(m.shell.trayTip, L"Larkspur Ver.1.52");
     // The attribute keys are read in this order, after the icon is placed.
     EXPECT_TRUE(Before(L"tray add", L"read Silent/Hidden"));
     EXPECT_TRUE(Before(L"read Silent/Hidden", L"read Silent/System"));
@@ -93,12 +83,13 @@ TEST_F(StartupTest, SilentModeCopiesWithTheSavedSettingsUnderItsIcon) {
 TEST_F(StartupTest, SilentModeCountsEachAttributeSettingOnce) {
     struct Case {
         const wchar_t *readOnly, *hidden, *system, *archive, *attributes;
-        int16_t mask, on;
+        uint32_t expected;
     } cases[] = {
-        {L"2", L"", L"", L"", L"1", 1, -1},        // greyed Read Only is not Hidden
-        {L"1.5", L"0.5", L"", L"", L"1", 1, -1},   // 1.5 reads as 2 (on), 0.5 as 0
-        {L"", L"", L"-1", L"10000", L"x", 36, 0},  // any other number is on
-        {L"1", L"", L"", L"", L"0.25", 1, -1},     // Attributes: not 0, so on
+        {L"2", L"", L"", L"", L"1", kAttrReadOnly},       // greyed Read Only is not Hidden
+        {L"1.5", L"0.5", L"", L"", L"1", kAttrReadOnly},  // 1.5 reads as 2 (on), 0.5 as 0
+        {L"", L"", L"-1", L"10000", L"x", kAttrArchive},  // no pass: the copy's own
+        {L"", L"", L"-1", L"10000", L"1", kAttrSystem | kAttrArchive},  // any other number is on
+        {L"1", L"", L"", L"", L"0.25", kAttrReadOnly},                  // Attributes: not 0, so on
     };
     for (const Case& c : cases) {
         Machine fresh;
@@ -112,8 +103,8 @@ TEST_F(StartupTest, SilentModeCountsEachAttributeSettingOnce) {
         fresh.Setting(L"Silent", L"Archive", c.archive);
         fresh.Setting(L"Silent", L"Attributes", c.attributes);
         fresh.Run(L"C:\\Docs\\a.txt");
-        EXPECT_EQ(fresh.state.AttrMask, c.mask) << c.readOnly << L" " << c.archive;
-        EXPECT_EQ(fresh.state.AttrOn, c.on);
+        EXPECT_EQ(fresh.fs.Attributes(L"D:\\Out\\a.txt"), c.expected)
+            << c.readOnly << L" " << c.archive;
     }
 }
 
@@ -121,12 +112,10 @@ TEST_F(StartupTest, SilentModeAsksForAMissingFolderButKeepsItsOwnAttributes) {
     SilentMode(L"D:\\Gone");
     m.Setting(L"Silent", L"ReadOnly", L"1");
     m.Setting(L"Silent", L"Attributes", L"1");
-    m.ui.dialog = [](RunState& s) {
-        EXPECT_EQ(s.OutputFolder, L"D:\\Gone\\");  // where the dialog starts from
-        s.OutputFolder = L"D:\\Out\\";
-        s.AttrMask = 6;  // ignored: Silent Mode reads its own set afterwards
-        s.AttrOn = 0;
-        return true;
+    m.ui.dialog = [](const OutputFolderRequest& request) {
+        EXPECT_EQ(request.missingFolder, L"D:\\Gone\\");  // where the dialog starts from
+        // The attributes are ignored: Silent Mode reads its own set afterwards.
+        return CopyOptions{L"D:\\Out\\", kAttrHidden | kAttrSystem, false};
     };
     EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), kExitSuccess);
     EXPECT_GE(m.Find(L"dialog silent"), 0);
@@ -135,7 +124,7 @@ TEST_F(StartupTest, SilentModeAsksForAMissingFolderButKeepsItsOwnAttributes) {
 
 TEST_F(StartupTest, SilentModeCancelledDialogEndsWithoutIcon) {
     SilentMode(L"D:\\Gone");
-    m.ui.dialog = [](RunState&) { return false; };
+    m.ui.dialog = [](const OutputFolderRequest&) { return std::nullopt; };
     EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), kExitCancelled);
     EXPECT_EQ(m.Find(L"tray"), -1);
     EXPECT_EQ(m.shell.requests, 0);
@@ -153,7 +142,7 @@ TEST_F(StartupTest, AnEmptyLocationIsTheRootOfTheCurrentDrive) {
     SilentMode(L"");
     m.fs.currentFolder = L"D:\\Out";
     EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), kExitSuccess);
-    EXPECT_EQ(m.state.OutputFolder, L"\\");
+    EXPECT_EQ(m.shell.lastTo, std::wstring(L"\\a.txt\0\0", 8));
     EXPECT_EQ(m.Find(L"dialog"), -1);
 }
 
@@ -162,7 +151,6 @@ TEST_F(StartupTest, SilentAbortRemovesTheIconBeforeSayingSo) {
     m.shell.outcome.result = 2;
     EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), kExitAborted);
     EXPECT_TRUE(Before(L"tray remove", L"message Aborted!"));
-    EXPECT_EQ(m.log.back(), L"exit 2");
 }
 
 // A hand-edited Location longer than the settings file gives back whole is

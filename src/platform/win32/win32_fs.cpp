@@ -71,21 +71,9 @@ bool Win32FileSystem::ListFolder(const std::wstring& folder, const EntrySink& si
     return true;
 }
 
-bool Win32FileSystem::FolderExists(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(ForApi(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool Win32FileSystem::DriveExists(wchar_t letter) {
-    const wchar_t upper = letter >= L'a' && letter <= L'z' ? letter - (L'a' - L'A') : letter;
-    if (upper < L'A' || upper > L'Z') {
-        return false;
-    }
-    return (GetLogicalDrives() >> (upper - L'A')) & 1;
-}
-
 bool Win32FileSystem::DriveReady(wchar_t letter) {
-    if (!DriveExists(letter)) {
+    const wchar_t upper = letter >= L'a' && letter <= L'z' ? letter - (L'a' - L'A') : letter;
+    if (upper < L'A' || upper > L'Z' || !((GetLogicalDrives() >> (upper - L'A')) & 1)) {
         return false;
     }
     NoCriticalErrorBoxes quiet;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/win32/handles.h"
 
 namespace larkspur::win32 {
 
@@ -14,24 +15,6 @@ namespace larkspur::win32 {
 // MAX_PATH limit; shorter ones go as they are, so the platform's own
 // normalisation still applies to them.
 std::wstring ForApi(const std::wstring& path);
-
-// Closes a search handle when it goes out of scope.
-class FindHandle {
-  public:
-    explicit FindHandle(HANDLE h) : h_(h) {}
-    ~FindHandle() {
-        if (valid()) {
-            FindClose(h_);
-        }
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return h_; }
-
-  private:
-    HANDLE h_;
-};
 
 // Asking a removable drive without a medium must not bring up the system's
 // "insert a disk" box.
@@ -52,8 +35,6 @@ class Win32FileSystem : public FileSystem {
     std::wstring StoredName(const std::wstring& path) override;
     std::wstring FullPath(const std::wstring& path) override;
     bool ListFolder(const std::wstring& folder, const EntrySink& sink) override;
-    bool FolderExists(const std::wstring& path) override;
-    bool DriveExists(wchar_t letter) override;
     bool DriveReady(wchar_t letter) override;
     bool CreateFolder(const std::wstring& path) override;
     bool SetAttributes(const std::wstring& path, uint32_t attributes) override;
@@ -62,16 +43,18 @@ class Win32FileSystem : public FileSystem {
 
 class Win32Shell : public Shell {
   public:
-    ~Win32Shell() override;
-    CopyOutcome FileOperationCopy(const CopyRequest& request) override;
-    bool AddTrayIcon(const TrayIconRecord& icon) override;
-    bool RemoveTrayIcon(const TrayIconRecord& icon) override;
-    std::wstring SpecialFolder(int folder, WindowRef owner, int32_t& result) override;
+    CopyOutcome CopyFiles(WindowRef owner, const std::wstring& from, const std::wstring& to,
+                          uint32_t flags) override;
+    void AddTrayIcon(WindowRef owner, const std::wstring& tip) override;
+    void RemoveTrayIcon() override;
+    std::wstring SpecialFolder(int folder, WindowRef owner) override;
     bool MakeShortcut(const std::wstring& link, const std::wstring& target) override;
     void OpenLink(const std::wstring& address, const std::wstring& folder) override;
 
   private:
-    HICON trayIcon_ = nullptr;  // kept loaded while the icon is in the tray
+    HWND trayOwner_ = nullptr;
+    std::wstring trayTip_;
+    IconHandle trayIcon_;  // kept loaded while the icon is in the tray
 };
 
 // The settings file through the platform's profile functions. A file the

@@ -8,15 +8,14 @@ namespace {
 // Creates the file as an empty UTF-16LE text (just the byte-order mark) when
 // it does not exist yet; the profile functions then write it in UTF-16.
 void CreateUnicodeFile(const std::wstring& file) {
-    HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
+    const FileHandle h(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.valid()) {
         return;  // it exists (keeps its encoding), or the write below reports the failure
     }
     static const BYTE kBom[] = {0xFF, 0xFE};
     DWORD written = 0;
-    WriteFile(h, kBom, sizeof kBom, &written, nullptr);
-    CloseHandle(h);
+    WriteFile(h.get(), kBom, sizeof kBom, &written, nullptr);
 }
 
 }  // namespace

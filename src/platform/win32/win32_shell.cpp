@@ -18,17 +18,18 @@ HWND Hwnd(WindowRef window) {
     return reinterpret_cast<HWND>(window);
 }
 
-// The first-version record: the fields the program fills (message, icon and
-// a tip of up to 63 characters), understood by every shell.
-NOTIFYICONDATAW IconData(const TrayIconRecord& icon, HICON image) {
+// The first-version record: a message, an icon and a tip of up to 63
+// characters, understood by every shell. The callback message is mouse
+// movement, on which nothing acts.
+NOTIFYICONDATAW IconData(HWND owner, HICON image, const std::wstring& tip) {
     NOTIFYICONDATAW data{};
     data.cbSize = NOTIFYICONDATAW_V1_SIZE;
-    data.hWnd = Hwnd(icon.owner);
-    data.uID = icon.id;
-    data.uFlags = icon.flags;
-    data.uCallbackMessage = icon.callbackMessage;
+    data.hWnd = owner;
+    data.uID = 1;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = WM_MOUSEMOVE;
     data.hIcon = image;
-    lstrcpynW(data.szTip, icon.tip.c_str(), ARRAYSIZE(data.szTip));
+    lstrcpynW(data.szTip, tip.c_str(), ARRAYSIZE(data.szTip));
     return data;
 }
 
@@ -37,74 +38,59 @@ NOTIFYICONDATAW IconData(const TrayIconRecord& icon, HICON image) {
 // The record's first-version size is the size up to the 64-character tip.
 static_assert(NOTIFYICONDATAW_V1_SIZE == offsetof(NOTIFYICONDATAW, szTip) + 64 * sizeof(WCHAR));
 
-Win32Shell::~Win32Shell() {
-    if (trayIcon_) {
-        DestroyIcon(trayIcon_);
-    }
-}
-
-CopyOutcome Win32Shell::FileOperationCopy(const CopyRequest& request) {
+CopyOutcome Win32Shell::CopyFiles(WindowRef owner, const std::wstring& from, const std::wstring& to,
+                                  uint32_t flags) {
     SHFILEOPSTRUCTW op{};
-    op.hwnd = Hwnd(request.owner);
+    op.hwnd = Hwnd(owner);
     op.wFunc = FO_COPY;
-    op.pFrom = request.from->c_str();
-    op.pTo = request.to->c_str();
-    op.fFlags = static_cast<FILEOP_FLAGS>(request.flags);
+    op.pFrom = from.c_str();
+    op.pTo = to.c_str();
+    op.fFlags = static_cast<FILEOP_FLAGS>(flags);
     CopyOutcome outcome;
     outcome.result = SHFileOperationW(&op);
     outcome.anyOperationsAborted = op.fAnyOperationsAborted != FALSE;
     return outcome;
 }
 
-bool Win32Shell::AddTrayIcon(const TrayIconRecord& icon) {
-    if (!trayIcon_) {
-        trayIcon_ =
-            static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY),
-                                          IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-    }
-    NOTIFYICONDATAW data = IconData(icon, trayIcon_);
-    return Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+void Win32Shell::AddTrayIcon(WindowRef owner, const std::wstring& tip) {
+    trayOwner_ = Hwnd(owner);
+    trayTip_ = tip;
+    trayIcon_.reset(
+        static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY),
+                                      IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+    NOTIFYICONDATAW data = IconData(trayOwner_, trayIcon_.get(), trayTip_);
+    Shell_NotifyIconW(NIM_ADD, &data);
 }
 
-bool Win32Shell::RemoveTrayIcon(const TrayIconRecord& icon) {
-    NOTIFYICONDATAW data = IconData(icon, trayIcon_);
-    const bool removed = Shell_NotifyIconW(NIM_DELETE, &data) != FALSE;
-    if (trayIcon_) {
-        DestroyIcon(trayIcon_);
-        trayIcon_ = nullptr;
-    }
-    return removed;
+void Win32Shell::RemoveTrayIcon() {
+    NOTIFYICONDATAW data = IconData(trayOwner_, trayIcon_.get(), trayTip_);
+    Shell_NotifyIconW(NIM_DELETE, &data);
+    trayIcon_.reset();
 }
 
-std::wstring Win32Shell::SpecialFolder(int folder, WindowRef owner, int32_t& result) {
+std::wstring Win32Shell::SpecialFolder(int folder, WindowRef owner) {
     wchar_t path[MAX_PATH] = {};
-    result = SHGetFolderPathW(Hwnd(owner), folder, nullptr, SHGFP_TYPE_CURRENT, path);
+    SHGetFolderPathW(Hwnd(owner), folder, nullptr, SHGFP_TYPE_CURRENT, path);
     return path;  // up to the first NUL; empty when the lookup wrote nothing
 }
 
 bool Win32Shell::MakeShortcut(const std::wstring& link, const std::wstring& target) {
-    IShellLinkW* shortcut = nullptr;
-    HRESULT hr =
-        CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&shortcut));
+    ComPtr<IShellLinkW> shortcut;
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  reinterpret_cast<void**>(shortcut.put()));
     if (FAILED(hr)) {
         return false;
     }
     hr = shortcut->SetPath(target.c_str());
-    IPersistFile* file = nullptr;
-    const HRESULT queried = shortcut->QueryInterface(IID_PPV_ARGS(&file));
-    if (SUCCEEDED(queried)) {
-        // Saved even when the target could not be set, as a script's shortcut
-        // object would be; the answer still says that a step failed.
-        const HRESULT saved = file->Save(link.c_str(), TRUE);
-        file->Release();
-        if (FAILED(saved)) {
-            hr = saved;
-        }
-    } else {
-        hr = queried;
+    ComPtr<IPersistFile> file;
+    const HRESULT queried = shortcut->QueryInterface(IID_IPersistFile, file.put());
+    if (FAILED(queried)) {
+        return false;
     }
-    shortcut->Release();
-    return SUCCEEDED(hr);
+    // Saved even when the target could not be set, as a script's shortcut
+    // object would be; the answer still says that a step failed.
+    const HRESULT saved = file->Save(link.c_str(), TRUE);
+    return SUCCEEDED(hr) && SUCCEEDED(saved);
 }
 
 void Win32Shell::OpenLink(const std::wstring& address, const std::wstring& folder) {

@@ -1,6 +1,6 @@
 // Path text routines. Positions count UTF-16 code units, comparisons are
 // exact; only LongPath and NearestFolder ask the file system anything.
-#include "copy/paths.h"
+#include "paths/paths.h"
 
 namespace larkspur {
 
@@ -61,7 +61,7 @@ std::wstring NearestFolder(FileSystem& fs, std::wstring& path) {
         return std::wstring();
     }
     const wchar_t drive = path.front();
-    if (!fs.DriveExists(drive) || !fs.DriveReady(drive)) {
+    if (!fs.DriveReady(drive)) {
         return std::wstring();
     }
     while (!path.empty() && !fs.FolderExists(path)) {

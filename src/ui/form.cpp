@@ -14,20 +14,15 @@
 //   system font, say), the same face is used at the control's height, and
 //   when the caption is wider (a substitute face with wider glyphs), at the
 //   size that makes it as wide as the control.
-// - A face that is not installed is not left to GDI's font mapper, which
-//   picks by pitch and family and may land on a face without the glyphs:
-//   a Japanese face gives way to the system's Japanese UI face, any other
-//   to the window's default face.
 // - Links are static controls with SS_NOTIFY, which makes them report clicks
 //   (STN_CLICKED) and hit-test as client area, so the window can give them
 //   the hand cursor in WM_SETCURSOR and their colour in WM_CTLCOLORSTATIC.
-#include "ui/control_table.h"
+#include "ui/form.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 
 #include "resource.h"
 
@@ -91,62 +86,6 @@ void RegisterFormClass(const FormSpec& spec, WNDPROC proc) {
     RegisterClassExW(&wc);
 }
 
-// The system's message font at dpi: the window default.
-LOGFONTW DefaultFont(UINT dpi) {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
-        LOGFONTW lf{};
-        lf.lfHeight = -Scale(12, dpi);
-        lstrcpynW(lf.lfFaceName, L"MS Shell Dlg 2", LF_FACESIZE);
-        return lf;
-    }
-    return metrics.lfMessageFont;
-}
-
-bool FaceInstalled(const wchar_t* face, BYTE charset) {
-    LOGFONTW wanted{};
-    wanted.lfCharSet = charset;
-    lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
-    HDC dc = GetDC(nullptr);
-    bool found = false;
-    EnumFontFamiliesExW(
-        dc, &wanted,
-        [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM param) -> int {
-            *reinterpret_cast<bool*>(param) = true;
-            return 0;
-        },
-        reinterpret_cast<LPARAM>(&found), 0);
-    ReleaseDC(nullptr, dc);
-    return found;
-}
-
-// The Japanese UI faces of the Windows versions, newest first. With none of
-// them installed the face stays empty and GDI picks by character set.
-const wchar_t* JapaneseUiFace() {
-    for (const wchar_t* face : {L"Yu Gothic UI", L"Meiryo UI", L"MS UI Gothic"}) {
-        if (FaceInstalled(face, SHIFTJIS_CHARSET)) {
-            return face;
-        }
-    }
-    return L"";
-}
-
-// The font's cell height and the width of text in it.
-SIZE Measure(HFONT font, const wchar_t* text) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font);
-    TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
-    SIZE extent{0, 0};
-    if (text) {
-        GetTextExtentPoint32W(dc, text, lstrlenW(text), &extent);
-    }
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return {extent.cx, tm.tmHeight};
-}
-
 }  // namespace
 
 std::wstring TextOf(HWND hwnd) {
@@ -158,9 +97,6 @@ std::wstring TextOf(HWND hwnd) {
 
 Form::~Form() {
     Unload();
-    for (const CachedFont& f : fonts_) {
-        DeleteObject(f.font);
-    }
 }
 
 bool Form::Load(HWND owner) {
@@ -194,27 +130,30 @@ void Form::Unload() {
     controls_.clear();
 }
 
-size_t Form::RowOf(std::wstring_view name, int index) const {
-    for (size_t i = 0; i < spec_.controls.size(); ++i) {
-        if (spec_.controls[i].name == name && spec_.controls[i].index == index) {
-            return i;
-        }
-    }
-    return static_cast<size_t>(-1);
-}
-
-const ControlRow* Form::RowOfWindow(HWND control) const {
+int Form::RowOf(HWND control) const {
     for (size_t i = 0; i < controls_.size(); ++i) {
         if (control && controls_[i] == control) {
-            return &spec_.controls[i];
+            return static_cast<int>(i);
         }
     }
-    return nullptr;
+    return -1;
 }
 
-HWND Form::Control(std::wstring_view name, int index) const {
-    const size_t row = RowOf(name, index);
-    return row < controls_.size() ? controls_[row] : nullptr;
+bool Form::IsLink(HWND control) const {
+    const int row = RowOf(control);
+    return row >= 0 && spec_.controls[static_cast<size_t>(row)].kind == Kind::Link;
+}
+
+HWND Form::Control(int row) const {
+    return row >= 0 && static_cast<size_t>(row) < controls_.size() ? controls_[row] : nullptr;
+}
+
+int Form::Check(int row) const {
+    return static_cast<int>(SendMessageW(Control(row), BM_GETCHECK, 0, 0));
+}
+
+void Form::SetCheck(int row, int state) {
+    SendMessageW(Control(row), BM_SETCHECK, static_cast<WPARAM>(state), 0);
 }
 
 void Form::CreateControls() {
@@ -248,59 +187,22 @@ void Form::CreateControls() {
 }
 
 HFONT Form::FontFor(const ControlRow& row) {
-    LOGFONTW lf = DefaultFont(dpi_);
-    if (row.font) {
-        if (row.font->face && FaceInstalled(row.font->face, row.font->charset)) {
-            lstrcpynW(lf.lfFaceName, row.font->face, LF_FACESIZE);
-        } else if (row.font->face && row.font->charset == SHIFTJIS_CHARSET) {
-            lstrcpynW(lf.lfFaceName, JapaneseUiFace(), LF_FACESIZE);
-        }
-        if (row.font->pointSize100) {
-            lf.lfHeight = -MulDiv(row.font->pointSize100, static_cast<int>(dpi_), 7200);
-        }
-        lf.lfWeight = row.font->weight;
-        lf.lfUnderline = row.font->underline;
-        lf.lfCharSet = row.font->charset;
-    }
-    auto cached = [&](const LOGFONTW& wanted) -> HFONT {
-        for (const CachedFont& f : fonts_) {
-            if (std::memcmp(&f.lf, &wanted, sizeof wanted) == 0) {
-                return f.font;
-            }
-        }
-        HFONT font = CreateFontIndirectW(&wanted);
-        fonts_.push_back({wanted, font});
-        return font;
-    };
-    HFONT font = cached(lf);
+    const LOGFONTW wanted = WantedFont(row.font, dpi_);
     if (row.kind != Kind::Label && row.kind != Kind::Link) {
-        return font;
+        return fonts_.Get(wanted);
     }
-    const int height = Scale(row.height, dpi_), width = Scale(row.width, dpi_);
-    if (Measure(font, nullptr).cy > height) {
-        lf.lfHeight = height;  // a positive height asks for the cell height
-        font = cached(lf);
-    }
-    const int textWidth = Measure(font, row.caption).cx;
-    if (textWidth > width) {
-        lf.lfHeight = lf.lfHeight * width / textWidth;  // towards zero: never wider
-        font = cached(lf);
-    }
-    return font;
+    return fonts_.Fitting(wanted, row.caption, Scale(row.width, dpi_), Scale(row.height, dpi_));
 }
 
 void Form::Layout() {
     for (size_t i = 0; i < controls_.size(); ++i) {
         const ControlRow& row = spec_.controls[i];
         int left = row.left, top = row.top;
-        for (const wchar_t* frame = row.frame; frame;) {
-            const size_t f = RowOf(frame);
-            if (f >= spec_.controls.size()) {
-                break;
-            }
-            left += spec_.controls[f].left;
-            top += spec_.controls[f].top;
-            frame = spec_.controls[f].frame;
+        for (int frame = row.frame; frame != kNoFrame;) {
+            const ControlRow& outer = spec_.controls[static_cast<size_t>(frame)];
+            left += outer.left;
+            top += outer.top;
+            frame = outer.frame;
         }
         // A drop-down list's window height is that of its box and its open
         // list together; the box takes the height its font and icons need.
@@ -400,17 +302,21 @@ LRESULT Form::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
                 }
                 return 0;
             }
-            const size_t row = static_cast<size_t>(id) - kFirstControlId;
-            if (id >= kFirstControlId && row < controls_.size()) {
-                OnCommand(row, HIWORD(wParam));
+            const int row = id - kFirstControlId;
+            if (!Control(row)) {
+                return 0;
             }
+            if (spec_.controls[static_cast<size_t>(row)].kind == Kind::CheckBox &&
+                HIWORD(wParam) == BN_CLICKED) {
+                SetCheck(row, Check(row) == 0 ? BST_CHECKED : BST_UNCHECKED);
+            }
+            OnCommand(row, HIWORD(wParam));
             return 0;
         }
         case WM_NOTIFY: {
             auto* header = reinterpret_cast<NMHDR*>(lParam);
-            const size_t row = header->idFrom - kFirstControlId;
-            if (header->idFrom >= kFirstControlId && row < controls_.size() &&
-                header->hwndFrom == controls_[row]) {
+            const int row = RowOf(header->hwndFrom);
+            if (row >= 0) {
                 return OnNotify(row, header);
             }
             return DefWindowProcW(hwnd_, message, wParam, lParam);
@@ -419,8 +325,7 @@ LRESULT Form::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             OnClose();
             return 0;
         case WM_CTLCOLORSTATIC: {
-            const ControlRow* row = RowOfWindow(reinterpret_cast<HWND>(lParam));
-            if (!row || row->kind != Kind::Link) {
+            if (!IsLink(reinterpret_cast<HWND>(lParam))) {
                 return DefWindowProcW(hwnd_, message, wParam, lParam);
             }
             HDC dc = reinterpret_cast<HDC>(wParam);
@@ -429,8 +334,7 @@ LRESULT Form::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
         }
         case WM_SETCURSOR: {
-            const ControlRow* row = RowOfWindow(reinterpret_cast<HWND>(wParam));
-            if (row && row->kind == Kind::Link && LOWORD(lParam) == HTCLIENT) {
+            if (IsLink(reinterpret_cast<HWND>(wParam)) && LOWORD(lParam) == HTCLIENT) {
                 SetCursor(LoadCursorW(nullptr, IDC_HAND));
                 return TRUE;
             }

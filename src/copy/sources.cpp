@@ -13,9 +13,11 @@
 // pieces: a quoted path without a space ("C:\a.txt") is one path without its
 // quotes, a quote that is never closed takes the rest of the string as its
 // path, and the empty piece of a doubled space outside quotes names nothing.
-#include "run/args.h"
+#include "copy/sources.h"
 
 #include <utility>
+
+#include "paths/paths.h"
 
 namespace larkspur {
 
@@ -50,17 +52,8 @@ std::vector<std::wstring> SplitAtSpaces(const std::wstring& text) {
     }
 }
 
-void AddFolder(RunState& state, const std::wstring& path) {
-    state.FolderList.push_back(path);
-}
-
-void AddFile(RunState& state, std::wstring path, size_t rootLength) {
-    state.FileList.push_back(std::move(path));
-    state.FileRootLength.push_back(rootLength);
-}
-
-void SplitArgs(RunState& state, FileSystem& fs) {
-    std::vector<std::wstring>& tokens = state.ArgTokens;
+SentItems SplitArgs(std::vector<std::wstring> tokens, FileSystem& fs) {
+    SentItems items;
     for (size_t i = 0; i < tokens.size(); ++i) {
         if (!tokens[i].empty() && tokens[i].front() == L'"') {
             if (tokens[i].size() >= 2 && tokens[i].back() == L'"') {
@@ -86,13 +79,56 @@ void SplitArgs(RunState& state, FileSystem& fs) {
         }
         const uint32_t attributes = fs.Attributes(tokens[i]);
         if (attributes == kInvalidAttributes) {
-            state.MissingItems.push_back(tokens[i]);
+            items.missing.push_back(std::move(tokens[i]));
         } else if (attributes & kAttrDirectory) {
-            AddFolder(state, tokens[i]);
+            items.folders.push_back(std::move(tokens[i]));
         } else {
-            AddFile(state, tokens[i]);
+            items.files.push_back(std::move(tokens[i]));
         }
     }
+    return items;
+}
+
+namespace {
+
+// A sent file as a source: its folder in the long form the walk uses, so
+// that files from the command line and from the walk compare alike, and its
+// stored name, under which it lands in the output folder (the shell may send
+// short or relative names).
+SourceFile SentFile(FileSystem& fs, const std::wstring& path) {
+    const std::wstring full = fs.FullPath(path);
+    const size_t nameStart = NameStart(full);
+    std::wstring folder = LongFolder(fs, full.substr(0, nameStart));
+    if (folder.empty()) {
+        folder = full.substr(0, nameStart);
+    }
+    std::wstring name = fs.StoredName(full);
+    if (name.empty()) {
+        name = full.substr(nameStart);
+    }
+    const size_t rootLength = folder.size();
+    return {std::move(folder) + name, rootLength};
+}
+
+}  // namespace
+
+Sources CollectSources(Platform& p, const std::wstring& arguments,
+                       const std::wstring& outputFolder) {
+    std::vector<std::wstring> pieces = SplitAtSpaces(arguments);
+    p.ui.YieldToWindowSystem();
+    SentItems items = SplitArgs(std::move(pieces), p.fs);
+    p.ui.YieldToWindowSystem();
+    Sources sources;
+    sources.missing = std::move(items.missing);
+    for (const std::wstring& file : items.files) {
+        sources.files.push_back(SentFile(p.fs, file));
+    }
+    const std::wstring output =
+        outputFolder.empty() ? outputFolder : LongFolder(p.fs, outputFolder);
+    for (const std::wstring& folder : items.folders) {
+        CollectFiles(p, folder, output, sources);
+    }
+    return sources;
 }
 
 }  // namespace larkspur

@@ -1,29 +1,27 @@
-// The window system side of the platform: the program's windows, message
-// boxes and yielding.
+// The Win32 assembly of the program: the platform's parts, and the window
+// system side (the program's windows, message boxes and yielding) behind the
+// Ui interface the run driver calls.
 #pragma once
 
 #include <windows.h>
 
 #include "platform/platform.h"
 #include "platform/win32/win32_platform.h"
-#include "ui/forms.h"
+#include "ui/progress_window.h"
 
-namespace larkspur::ui {
+namespace larkspur::app {
 
 class Win32Ui : public Ui {
   public:
-    explicit Win32Ui(Process& process) : form2_(process) {}
-    // The windows read settings and ask the file system; they reach both
-    // through the platform this Ui is part of.
-    void Attach(Platform& p) { platform_ = &p; }
+    explicit Win32Ui(Platform& p) : p_(p), progress_(p.process) {}
 
-    int ShowSettingsWindow(RunState& state) override;
-    bool ShowOutputFolderDialog(RunState& state) override;
+    bool ShowSettingsWindow() override;
+    std::optional<CopyOptions> ShowOutputFolderDialog(const OutputFolderRequest& request) override;
     void ShowProgressWindow() override;
     WindowRef ProgressWindow() override;
     void UnloadProgressWindow() override;
     void UnloadAll() override;
-    int ShowMessage(const std::wstring& text, uint32_t style, const std::wstring& title) override;
+    void ShowMessage(const std::wstring& text, uint32_t style, const std::wstring& title) override;
     void YieldToWindowSystem() override;
 
     // Yield lets pending messages through at most this often: often enough
@@ -33,8 +31,8 @@ class Win32Ui : public Ui {
     bool yieldEnabled = true;
 
   private:
-    Form2 form2_;
-    Platform* platform_ = nullptr;
+    Platform& p_;
+    ui::ProgressWindow progress_;
     ULONGLONG lastYield_ = 0;
 };
 
@@ -47,20 +45,22 @@ void PumpMessages();
 void InitWindowThread();
 
 // The platform as Brisa.exe assembles it from the Win32 parts, with the real
-// process or one the caller gives (a test's or a tool's).
+// process, shell and file system or ones the caller gives (a test's or a
+// tool's).
 struct Win32Machine {
-    Win32Machine() : Win32Machine(ownProcess) {}
-    explicit Win32Machine(Process& p) : process(p), ui(p) { ui.Attach(platform); }
+    Win32Machine() : Win32Machine(ownProcess, ownShell) {}
+    explicit Win32Machine(Process& process) : Win32Machine(process, ownShell) {}
+    Win32Machine(Process& process, Shell& shell)
+        : platform{fs, shell, profile, ui, process}, ui(platform) {}
     Win32Machine(const Win32Machine&) = delete;
     Win32Machine& operator=(const Win32Machine&) = delete;
 
     win32::Win32Process ownProcess;
-    Process& process;
+    win32::Win32Shell ownShell;
     win32::Win32FileSystem fs;
-    win32::Win32Shell shell;
     win32::Win32Profile profile;
+    Platform platform;
     Win32Ui ui;
-    Platform platform{fs, shell, profile, ui, process};
 };
 
-}  // namespace larkspur::ui
+}  // namespace larkspur::app

@@ -1,5 +1,5 @@
 // Folder creation, one component at a time from the root.
-#include "platform/make_path.h"
+#include "paths/make_path.h"
 
 namespace larkspur {
 

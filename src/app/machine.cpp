@@ -1,12 +1,12 @@
-#include "ui/win32_ui.h"
+#include "app/machine.h"
 
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "ui/form1.h"
-#include "ui/out_form.h"
+#include "ui/output_folder_dialog.h"
+#include "ui/settings_window.h"
 
-namespace larkspur::ui {
+namespace larkspur::app {
 
 void PumpMessages() {
     MSG msg;
@@ -26,33 +26,33 @@ void InitWindowThread() {
     InitCommonControlsEx(&controls);
 }
 
-int Win32Ui::ShowSettingsWindow(RunState& state) {
-    return ShowForm1(state, *platform_);
+bool Win32Ui::ShowSettingsWindow() {
+    return ui::ShowSettingsWindow(p_);
 }
 
-bool Win32Ui::ShowOutputFolderDialog(RunState& state) {
-    return ShowOutForm(state, *platform_);
+std::optional<CopyOptions> Win32Ui::ShowOutputFolderDialog(const OutputFolderRequest& request) {
+    return ui::ShowOutputFolderDialog(p_, request);
 }
 
 void Win32Ui::ShowProgressWindow() {
-    form2_.Show();
+    progress_.Show();
     lastYield_ = 0;  // the next yield paints it
 }
 
 WindowRef Win32Ui::ProgressWindow() {
-    return reinterpret_cast<WindowRef>(form2_.Handle());
+    return reinterpret_cast<WindowRef>(progress_.Handle());
 }
 
 void Win32Ui::UnloadProgressWindow() {
-    form2_.Unload();
+    progress_.Unload();
 }
 
 void Win32Ui::UnloadAll() {
-    form2_.Unload();
+    progress_.Unload();
 }
 
-int Win32Ui::ShowMessage(const std::wstring& text, uint32_t style, const std::wstring& title) {
-    return MessageBoxW(nullptr, text.c_str(), title.c_str(), style);
+void Win32Ui::ShowMessage(const std::wstring& text, uint32_t style, const std::wstring& title) {
+    MessageBoxW(nullptr, text.c_str(), title.c_str(), style);
 }
 
 void Win32Ui::YieldToWindowSystem() {
@@ -69,4 +69,4 @@ void Win32Ui::YieldToWindowSystem() {
     PumpMessages();
 }
 
-}  // namespace larkspur::ui
+}  // namespace larkspur::app

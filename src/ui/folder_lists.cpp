@@ -1,11 +1,11 @@
-#include "ui/lists.h"
+#include "ui/folder_lists.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
 
-#include "copy/paths.h"
+#include "paths/paths.h"
 #include "platform/win32/win32_platform.h"
 
 namespace larkspur::ui {
@@ -125,8 +125,8 @@ std::wstring SystemErrorText(DWORD error) {
     const DWORD n = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const win32::LocalMemory owned(buffer);
     std::wstring text = n ? std::wstring(buffer, n) : L"Error " + std::to_wstring(error);
-    LocalFree(buffer);
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
         text.pop_back();
     }

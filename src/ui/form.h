@@ -1,19 +1,21 @@
 // Windows described as tables of their controls.
 //
 // Each window of the program is a FormSpec: its caption, its client size and
-// a table of ControlRow, one per control (name, kind, caption, frame, position
-// and size at 96 DPI, tab order). Form creates the window and one control per
-// row, scales every position with the window's DPI and follows DPI changes,
-// so a window reads like its description and a layout test can compare the
-// real window with the same table.
+// a table of ControlRow, one per control (kind, caption, frame, position and
+// size at 96 DPI, tab order). Each window has an enum that names its rows in
+// table order; IndexesRows checks the table against it at compile time.
+// Form creates the window and one control per row, scales every position
+// with the window's DPI and follows DPI changes, so a window reads like its
+// description and a layout test can compare the real window with the table.
 #pragma once
 
 #include <windows.h>
 
 #include <span>
 #include <string>
-#include <string_view>
 #include <vector>
+
+#include "ui/fonts.h"
 
 namespace larkspur::ui {
 
@@ -31,24 +33,34 @@ enum class Kind {
     FolderList,  // a one-column list with icons and indentation
 };
 
-struct FontSpec {
-    const wchar_t* face = nullptr;  // nullptr: the window's default face
-    int pointSize100 = 0;           // hundredths of a point; 0: the default size
-    int weight = FW_NORMAL;
-    bool underline = false;
-    BYTE charset = DEFAULT_CHARSET;
-};
+// No frame: the position is in the window's client area.
+constexpr int kNoFrame = -1;
+// A control that takes no focus.
+constexpr int kNoTab = -1;
 
 struct ControlRow {
-    const wchar_t* name;
-    int index;  // position in a control array, -1 for a single control
+    int id;  // the row's place in the table, named by the window's enum
     Kind kind;
     const wchar_t* caption;
-    const wchar_t* frame;  // the frame whose client area the position is in; nullptr: the window
+    int frame;                     // the row of the frame the position is in, or kNoFrame
     int left, top, width, height;  // pixels at 96 DPI
-    int tab;                       // tab order; -1 for controls that take no focus
+    int tab;                       // tab order, or kNoTab
     const FontSpec* font = nullptr;
 };
+
+// Whether a table has exactly count rows, each at the place its id names.
+template <size_t N>
+constexpr bool IndexesRows(const ControlRow (&rows)[N], int count) {
+    if (static_cast<int>(N) != count) {
+        return false;
+    }
+    for (size_t i = 0; i < N; ++i) {
+        if (rows[i].id != static_cast<int>(i)) {
+            return false;
+        }
+    }
+    return true;
+}
 
 struct FormSpec {
     const wchar_t* className;
@@ -89,15 +101,21 @@ class Form {
 
     // The window's handle; 0 when it is not loaded.
     HWND hwnd() const { return hwnd_; }
-    bool Loaded() const { return hwnd_ != nullptr; }
     // Creates the window, hidden, and runs its load step; nothing when loaded.
     bool Load(HWND owner = nullptr);
     // Destroys the window; nothing when it is not loaded.
     void Unload();
 
-    HWND Control(std::wstring_view name, int index = -1) const;
+    HWND Control(int row) const;
     const FormSpec& spec() const { return spec_; }
     UINT dpi() const { return dpi_; }
+
+    // A check box's state: 0 unticked, 1 ticked, 2 greyed. The boxes are
+    // three-state boxes the form sets itself, so the control never changes a
+    // state by itself: a click turns a box off when it is on (ticked or
+    // greyed) and on when it is off; greyed comes only from SetCheck.
+    int Check(int row) const;
+    void SetCheck(int row, int state);
 
     // Shows the window and runs a message loop until EndModal, with the owner
     // disabled meanwhile.
@@ -110,13 +128,13 @@ class Form {
   protected:
     // The load step: runs after the controls exist, before the window shows.
     virtual void OnLoad() {}
-    // A control's WM_COMMAND; row is its index in the table.
-    virtual void OnCommand(size_t row, WORD code) {
+    // A control's WM_COMMAND; a check box has taken its new state already.
+    virtual void OnCommand(int row, WORD code) {
         (void)row;
         (void)code;
     }
     // A control's WM_NOTIFY.
-    virtual LRESULT OnNotify(size_t row, NMHDR* header) {
+    virtual LRESULT OnNotify(int row, NMHDR* header) {
         (void)row;
         (void)header;
         return 0;
@@ -128,26 +146,21 @@ class Form {
     virtual void OnClose() {}
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
-    size_t RowOf(std::wstring_view name, int index = -1) const;
-    // The table row of a control window; nullptr for any other window.
-    const ControlRow* RowOfWindow(HWND control) const;
-
   private:
     static LRESULT CALLBACK Trampoline(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
     void Layout();
     void SizeClientArea();
     HFONT FontFor(const ControlRow& row);
+    // The row of a control window, or -1.
+    int RowOf(HWND control) const;
+    bool IsLink(HWND control) const;
 
     const FormSpec& spec_;
     HWND hwnd_ = nullptr;
     UINT dpi_ = 96;
     std::vector<HWND> controls_;  // one per table row
-    struct CachedFont {
-        LOGFONTW lf;
-        HFONT font;
-    };
-    std::vector<CachedFont> fonts_;
+    FontCache fonts_;
     bool modalDone_ = false;
 };
 

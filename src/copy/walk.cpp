@@ -10,13 +10,11 @@
 // The paths appended are built from the stored long name of the sent
 // folder and the names the listing returns, so they are already long and
 // the copy need not rebuild them.
-#include "copy/collect.h"
-
 #include <algorithm>
 #include <vector>
 
-#include "copy/paths.h"
-#include "run/args.h"
+#include "copy/sources.h"
+#include "paths/paths.h"
 
 namespace larkspur {
 
@@ -39,18 +37,17 @@ size_t ParentLength(const std::wstring& folder) {
 
 }  // namespace
 
-void CollectFiles(RunState& state, Platform& p, const std::wstring& folder) {
+void CollectFiles(Platform& p, const std::wstring& folder, const std::wstring& output,
+                  Sources& sources) {
     const std::wstring top = LongFolder(p.fs, folder);
     if (top.empty()) {
-        state.MissingItems.push_back(folder);  // gone since it was classified
+        sources.missing.push_back(folder);  // gone since it was classified
         return;
     }
     const size_t rootLength = ParentLength(top);
     // An output folder inside the sent folder is not walked: its files are
     // this or an earlier run's copies, and copying them again would nest
     // the output inside itself a level deeper on every run.
-    const std::wstring output =
-        state.OutputFolder.empty() ? std::wstring() : LongFolder(p.fs, state.OutputFolder);
 
     std::vector<std::wstring> pending{top};
     std::vector<std::wstring> subfolders;
@@ -70,14 +67,14 @@ void CollectFiles(RunState& state, Platform& p, const std::wstring& folder) {
             } else {
                 std::wstring file = dir;
                 file.append(name);
-                AddFile(state, std::move(file), rootLength);
+                sources.files.push_back({std::move(file), rootLength});
             }
             p.ui.YieldToWindowSystem();
         });
         if (!listed) {
             // Access denied, or gone since its parent was listed: its files
             // would be missing from the copy without a word.
-            state.MissingItems.push_back(dir.substr(0, dir.size() - 1));
+            sources.missing.push_back(dir.substr(0, dir.size() - 1));
             continue;
         }
         // Walked next in listing order: push them so the first comes off first.

@@ -1,0 +1,62 @@
+// From the argument string to the list of files to copy: the splitting of
+// the argument string into the sent items, and the walk of sent folders.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace larkspur {
+
+// A file to copy. The first rootLength characters of its path name the
+// folder that holds the item it was sent as (ending in a backslash); the
+// copy keeps the rest below the output folder.
+struct SourceFile {
+    std::wstring path;
+    size_t rootLength = 0;
+
+    std::wstring_view Relative() const { return std::wstring_view(path).substr(rootLength); }
+};
+
+struct Sources {
+    std::vector<SourceFile> files;
+    // Sent items, and folders below them, that do not exist or cannot be read.
+    std::vector<std::wstring> missing;
+};
+
+// The argument string: the command line after the program's own path and the
+// one blank that separates them. The path ends at its closing double quote
+// when it starts with one, else at the first blank.
+std::wstring ArgumentString(const std::wstring& commandLine);
+
+// Cuts text at every single space, keeping every piece: two spaces in a row
+// give an empty piece.
+std::vector<std::wstring> SplitAtSpaces(const std::wstring& text);
+
+// The paths of the argument string, as sent, sorted by what they name.
+struct SentItems {
+    std::vector<std::wstring> folders;
+    std::vector<std::wstring> files;
+    std::vector<std::wstring> missing;
+};
+
+// Re-joins the pieces of quoted paths and sorts every path.
+SentItems SplitArgs(std::vector<std::wstring> pieces, FileSystem& fs);
+
+// Appends every file below folder, at any depth, to sources: a folder's own
+// files in enumeration order first, then each subfolder in the same order,
+// depth first. Hidden and system files and folders are included; empty
+// folders leave nothing, and neither does outputFolder (in its LongFolder
+// form, or empty) when it lies inside the sent one. A folder that is gone by
+// now, or cannot be listed, joins the missing ones.
+void CollectFiles(Platform& p, const std::wstring& folder, const std::wstring& outputFolder,
+                  Sources& sources);
+
+// The whole list: the sent files, then the files of each sent folder, with
+// the window system given a chance to repaint on the way.
+Sources CollectSources(Platform& p, const std::wstring& arguments,
+                       const std::wstring& outputFolder);
+
+}  // namespace larkspur

@@ -1,0 +1,250 @@
+// The output folder dialog.
+//
+// An interactive run opens it to ask for the output folder and the
+// attributes; a Silent Mode run opens its Silent variant when the saved
+// folder is missing. It remembers its choice in section Setting when "Set
+// Default" is ticked. OK hands the open folder of the folder list to the run,
+// never a highlighted entry; Cancel and the close box end the program.
+#include "ui/output_folder_dialog.h"
+
+#include <commctrl.h>
+
+#include "paths/make_path.h"
+#include "paths/paths.h"
+#include "ui/input_box.h"
+
+namespace larkspur::ui {
+
+namespace {
+
+using enum OutputFolderDialog::ControlId;
+
+constexpr ControlRow kRows[] = {
+    {kDriveList, Kind::DriveList, nullptr, kNoFrame, 8, 8, 257, 20, 0},
+    {kFolderList, Kind::FolderList, nullptr, kNoFrame, 8, 40, 257, 230, 1},
+    {kReadOnlyBox, Kind::CheckBox, L"Read Only", kAttributesFrame, 8, 24, 81, 17, 2},
+    {kHiddenBox, Kind::CheckBox, L"Hidden", kAttributesFrame, 8, 48, 57, 17, 3},
+    {kSystemBox, Kind::CheckBox, L"System", kAttributesFrame, 8, 72, 65, 17, 4},
+    {kArchiveBox, Kind::CheckBox, L"Archive", kAttributesFrame, 8, 96, 65, 17, 5},
+    {kOkButton, Kind::Button, L"OK(&O)", kNoFrame, 280, 208, 105, 25, 6},
+    {kCancelButton, Kind::Button, L"Cancel(&C)", kNoFrame, 280, 240, 105, 25, 7},
+    {kNewFolderButton, Kind::Button, L"New Folder >>", kNoFrame, 280, 176, 105, 25, 8},
+    {kAttributesFrame, Kind::GroupBox, L"Attributes", kNoFrame, 280, 8, 105, 121, 9},
+    {kSetDefaultBox, Kind::CheckBox, L"Set Default", kNoFrame, 288, 144, 89, 17, 10},
+    {kAttributesBox, Kind::CheckBox, L"Attirubutes", kNoFrame, 288, 8, 81, 17, 11},
+};
+static_assert(IndexesRows(kRows, kControlCount));
+
+// The boxes of the attribute set, in the order of kAttributeKeys.
+constexpr int kAttributeBoxes[] = {kReadOnlyBox, kHiddenBox, kSystemBox, kArchiveBox};
+
+}  // namespace
+
+const FormSpec OutputFolderDialog::kSpec{
+    L"LarkspurOutForm",
+    L"Output Folder...",
+    398,
+    278,
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+    0,
+    0,
+    kRows,
+};
+
+OutputFolderDialog::OutputFolderDialog(Platform& p, const OutputFolderRequest& request)
+    : Form(kSpec), p_(p), settings_(p.profile, p.process), request_(request) {}
+
+void OutputFolderDialog::LoadAttributes(Section section) {
+    SetCheck(kAttributesBox, CheckStateOf(settings_.Number(section, Key::Attributes)));
+    for (size_t i = 0; i < kAttributeKeys.size(); ++i) {
+        SetCheck(kAttributeBoxes[i], CheckStateOf(settings_.Number(section, kAttributeKeys[i])));
+    }
+    OnAttributesClicked();
+}
+
+void OutputFolderDialog::OnLoad() {
+    // The state at creation: the process's current drive and folder, and
+    // "Archive" ticked.
+    drives_.Attach(Control(kDriveList));
+    folders_.Attach(Control(kFolderList), p_.fs);
+    const std::wstring current = p_.fs.FullPath(L".");
+    drives_.Select(current[0]);
+    drive_ = drives_.Selected();
+    folders_.Open(current);
+    SetCheck(kArchiveBox, BST_CHECKED);
+
+    SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+
+    std::wstring candidate;
+    if (!request_.silent) {
+        const std::wstring use = settings_.Text(Section::Setting, Key::Use);
+        const int16_t useNumber = RoundToInt16(ReadNumber(use));
+        SetCheck(kSetDefaultBox, CheckStateOf(useNumber));
+        if (use.empty() || useNumber == 0) {
+            return;  // no defaults: everything as created
+        }
+        LoadAttributes(Section::Setting);
+        candidate = settings_.Text(Section::Setting, Key::Location);
+    } else {
+        EnableWindow(Control(kSetDefaultBox), FALSE);
+        LoadAttributes(Section::Silent);
+        candidate = request_.missingFolder;
+        SetWindowTextW(hwnd(), kSilentDialogCaption);
+    }
+
+    std::wstring start = NearestFolder(p_.fs, candidate);
+    if (start.empty()) {
+        start = p_.shell.SpecialFolder(kFolderPersonal, reinterpret_cast<WindowRef>(hwnd()));
+    }
+    if (start.empty()) {
+        return;  // nowhere better to go: the current folder stays open
+    }
+    // The start folder is opened right away, so selecting its drive does not
+    // also open that drive's current folder first.
+    if (folders_.Open(start) == 0) {
+        drives_.Select(start[0]);
+        drive_ = drives_.Selected();
+    }
+}
+
+void OutputFolderDialog::OnCommand(int row, WORD code) {
+    if (row == kDriveList) {
+        // Arrow keys in the open list move the selection; act once it closes.
+        const bool dropped = SendMessageW(Control(kDriveList), CB_GETDROPPEDSTATE, 0, 0) != 0;
+        if ((code == CBN_SELCHANGE && !dropped) || code == CBN_CLOSEUP) {
+            OnDriveChanged();
+        }
+        return;
+    }
+    if (code != BN_CLICKED) {
+        return;
+    }
+    switch (static_cast<ControlId>(row)) {
+        case kAttributesBox:
+            OnAttributesClicked();
+            break;
+        case kOkButton:
+            OnOk();
+            break;
+        case kCancelButton:
+            OnCancel();
+            break;
+        case kNewFolderButton:
+            OnNewFolder();
+            break;
+        default:
+            break;
+    }
+}
+
+LRESULT OutputFolderDialog::OnNotify(int row, NMHDR* header) {
+    if (row == kFolderList && header->code == LVN_ITEMACTIVATE) {
+        const int item = reinterpret_cast<NMITEMACTIVATE*>(header)->iItem;
+        if (item >= 0 && static_cast<size_t>(item) < folders_.EntryCount()) {
+            OpenFolder(folders_.Entry(static_cast<size_t>(item)));
+        }
+    }
+    return 0;
+}
+
+void OutputFolderDialog::OnDefaultKey() {
+    // Enter opens the highlighted folder; neither button is the default.
+    if (GetFocus() == Control(kFolderList)) {
+        const std::wstring folder = folders_.Highlighted();
+        if (!folder.empty()) {
+            OpenFolder(folder);
+        }
+    }
+}
+
+LRESULT OutputFolderDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = Form::WindowProc(message, wParam, lParam);
+    if (message == WM_DPICHANGED) {
+        folders_.FitColumn();  // the list has a new width
+    }
+    return result;
+}
+
+void OutputFolderDialog::ShowOpenError(DWORD error) {
+    MessageBoxW(hwnd(), SystemErrorText(error).c_str(), (L"ERROR " + p_.process.AppTitle()).c_str(),
+                MB_OK | MB_ICONEXCLAMATION);
+}
+
+void OutputFolderDialog::OpenFolder(const std::wstring& folder) {
+    if (const DWORD error = folders_.Open(folder)) {
+        ShowOpenError(error);
+    }
+}
+
+void OutputFolderDialog::OnAttributesClicked() {
+    const BOOL on = Check(kAttributesBox) != 0;
+    for (const int row : kAttributeBoxes) {
+        EnableWindow(Control(row), on);
+    }
+}
+
+void OutputFolderDialog::OnDriveChanged() {
+    const wchar_t drive = drives_.Selected();
+    if (drive == 0 || drive == drive_) {
+        return;
+    }
+    drive_ = drive;
+    // The process's current folder on that drive, the root unless the
+    // process has been elsewhere on it.
+    const wchar_t relative[] = {drive, L':', L'\0'};
+    OpenFolder(p_.fs.FullPath(relative));
+}
+
+void OutputFolderDialog::OnOk() {
+    const std::wstring& folder = folders_.OpenFolder();
+    std::array<int, 4> states{};
+    for (size_t i = 0; i < states.size(); ++i) {
+        states[i] = Check(kAttributeBoxes[i]);
+    }
+    if (!request_.silent) {
+        const int setDefault = Check(kSetDefaultBox);
+        settings_.Write(Section::Setting, Key::Use, std::to_wstring(setDefault));
+        if (setDefault != 0) {
+            settings_.Write(Section::Setting, Key::Location, folder);
+            settings_.Write(Section::Setting, Key::Attributes,
+                            std::to_wstring(Check(kAttributesBox)));
+            for (size_t i = 0; i < kAttributeKeys.size(); ++i) {
+                settings_.Write(Section::Setting, kAttributeKeys[i], std::to_wstring(states[i]));
+            }
+        }
+    }
+    choice_ = CopyOptions{AddBackslash(folder), AttributeMask(states), Check(kAttributesBox) != 0};
+    EndModal();
+}
+
+void OutputFolderDialog::OnCancel() {
+    choice_.reset();
+    EndModal();
+}
+
+void OutputFolderDialog::OnNewFolder() {
+    const std::wstring parent = folders_.OpenFolder();
+    const std::wstring answer = InputBox(
+        hwnd(), L"Input New Folder Name...\r\nMake Below : " + parent, L"Create New Folder");
+    if (answer.empty()) {
+        return;
+    }
+    const std::wstring target = AddBackslash(AddBackslash(parent) + answer);
+    if (!MakeSureDirectoryPathExists(p_.fs, target)) {
+        MessageBoxW(hwnd(), L"Not to Create New Folder", L"Error", MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    OpenFolder(target);
+}
+
+std::optional<CopyOptions> ShowOutputFolderDialog(Platform& p, const OutputFolderRequest& request) {
+    OutputFolderDialog dialog(p, request);
+    if (!dialog.Load()) {
+        return std::nullopt;
+    }
+    dialog.RunModal();
+    dialog.Unload();
+    return dialog.Choice();
+}
+
+}  // namespace larkspur::ui

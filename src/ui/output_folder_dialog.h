@@ -1,0 +1,79 @@
+// The output folder dialog: where a run's copies go and which attributes
+// they get.
+#pragma once
+
+#include <optional>
+
+#include "platform/platform.h"
+#include "settings/settings.h"
+#include "ui/folder_lists.h"
+#include "ui/form.h"
+
+namespace larkspur::ui {
+
+// The caption of the variant a Silent Mode run opens when its folder is
+// missing.
+constexpr const wchar_t* kSilentDialogCaption = L"Silent:出力フォルダが見つかりません";
+
+class OutputFolderDialog : public Form {
+  public:
+    enum ControlId : int {
+        kDriveList,
+        kFolderList,
+        kReadOnlyBox,
+        kHiddenBox,
+        kSystemBox,
+        kArchiveBox,
+        kOkButton,
+        kCancelButton,
+        kNewFolderButton,
+        kAttributesFrame,
+        kSetDefaultBox,
+        kAttributesBox,
+        kControlCount
+    };
+    static const FormSpec kSpec;
+
+    OutputFolderDialog(Platform& p, const OutputFolderRequest& request);
+
+    // The choice OK handed over; nothing after Cancel or the close box.
+    const std::optional<CopyOptions>& Choice() const { return choice_; }
+    const FolderList& Folders() const { return folders_; }
+    const DriveList& Drives() const { return drives_; }
+
+    // Opens a folder of the folder list, as activating its entry does.
+    void OpenFolder(const std::wstring& folder);
+
+  protected:
+    void OnLoad() override;
+    void OnCommand(int row, WORD code) override;
+    LRESULT OnNotify(int row, NMHDR* header) override;
+    void OnDefaultKey() override;
+    void OnClose() override { OnCancel(); }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  private:
+    void OnOk();
+    void OnCancel();
+    void OnNewFolder();
+    void OnAttributesClicked();
+    void OnDriveChanged();
+
+    // Sets the four attribute boxes and the heading from a settings section.
+    void LoadAttributes(Section section);
+    void ShowOpenError(DWORD error);
+
+    Platform& p_;
+    Settings settings_;
+    OutputFolderRequest request_;
+    DriveList drives_;
+    FolderList folders_;
+    wchar_t drive_ = 0;  // the drive the last drive change handled
+    std::optional<CopyOptions> choice_;
+};
+
+// Shows the dialog modally: the choice on OK; nothing for Cancel and the
+// close box.
+std::optional<CopyOptions> ShowOutputFolderDialog(Platform& p, const OutputFolderRequest& request);
+
+}  // namespace larkspur::ui

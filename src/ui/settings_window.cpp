@@ -1,0 +1,266 @@
+// The settings window: what the program shows when started on its own.
+//
+// It edits section Silent of Brisa.ini, puts the program's shortcut into the
+// user's Send To folder and opens the two author links. OK saves and Cancel
+// does not; either ends the program, and so does the close box, through the
+// answer the window hands back to the run driver.
+//
+// Platform notes:
+// - Each frame's caption lies under the check box that heads the frame; the
+//   table places the boxes there and the form keeps frames at the bottom of
+//   the z-order so the boxes paint over them.
+// - The folder browser is asked without BIF_BROWSEFORCOMPUTER: with it only
+//   computers can be confirmed and OK stays greyed for every folder.
+#include "ui/settings_window.h"
+
+#include <shlobj.h>
+
+#include "paths/make_path.h"
+#include "paths/paths.h"
+
+namespace larkspur::ui {
+
+namespace {
+
+using enum SettingsWindow::ControlId;
+
+const FontSpec kLinkFont{L"ＭＳ Ｐゴシック", 900, FW_NORMAL, true, SHIFTJIS_CHARSET};
+
+// The browse button's top and height are 575 and 350 twips, 38⅓ and 23⅓
+// pixels at 96 DPI; MulDiv, as the platform scales, rounds them to 38 and 23.
+constexpr ControlRow kRows[] = {
+    {kSilentFrame, Kind::GroupBox, L"Frame1", kNoFrame, 8, 8, 337, 153, 12},
+    {kSilentModeBox, Kind::CheckBox, L"Silent Mode", kSilentFrame, 8, 0, 81, 17, 0},
+    {kOutputFolderLabel, Kind::Label, L"Output Folder...", kSilentFrame, 16, 24, 76, 12, 14},
+    {kOutputFolderEdit, Kind::Edit, L"", kSilentFrame, 16, 40, 225, 18, 2},
+    {kBrowseButton, Kind::Button, L"Folder...(&F)", kSilentFrame, 248, 38, 81, 23, 1},
+    {kForceModeBox, Kind::CheckBox, L"Force Mode", kSilentFrame, 16, 64, 81, 17, 3},
+    {kAttributesFrame, Kind::GroupBox, L"Frame2", kSilentFrame, 16, 88, 153, 49, 13},
+    {kAttributesBox, Kind::CheckBox, L"Attributes", kAttributesFrame, 8, 0, 73, 17, 4},
+    {kReadOnlyBox, Kind::CheckBox, L"R", kAttributesFrame, 16, 24, 33, 17, 5},
+    {kHiddenBox, Kind::CheckBox, L"H", kAttributesFrame, 48, 24, 33, 17, 6},
+    {kSystemBox, Kind::CheckBox, L"S", kAttributesFrame, 80, 24, 33, 17, 7},
+    {kArchiveBox, Kind::CheckBox, L"A", kAttributesFrame, 112, 24, 33, 17, 8},
+    {kMailLink, Kind::Link, L"作者にメール", kSilentFrame, 256, 104, 68, 12, 15, &kLinkFont},
+    {kHomePageLink, Kind::Link, L"HPを訪れる", kSilentFrame, 264, 120, 59, 12, 16, &kLinkFont},
+    {kMakeShortcutButton, Kind::Button, L"Make Shortcut(&S)", kNoFrame, 64, 168, 105, 25, 11},
+    {kOkButton, Kind::DefaultButton, L"OK(&O)", kNoFrame, 176, 168, 81, 25, 9},
+    {kCancelButton, Kind::Button, L"Cancel(&C)", kNoFrame, 264, 168, 81, 25, 10},
+};
+static_assert(IndexesRows(kRows, kControlCount));
+
+// The setting each control shows, in the order OK writes them.
+struct Binding {
+    int row;
+    Key key;
+};
+constexpr Binding kBindings[] = {
+    {kSilentModeBox, Key::Use},    {kOutputFolderEdit, Key::Location},
+    {kForceModeBox, Key::Force},   {kAttributesBox, Key::Attributes},
+    {kReadOnlyBox, Key::ReadOnly}, {kHiddenBox, Key::Hidden},
+    {kSystemBox, Key::System},     {kArchiveBox, Key::Archive},
+};
+
+// What Silent Mode switches on and off.
+constexpr int kSilentModeControls[] = {
+    kOutputFolderEdit, kBrowseButton, kForceModeBox, kAttributesBox,
+    kReadOnlyBox,      kHiddenBox,    kSystemBox,    kArchiveBox,
+};
+constexpr int kAttributeBoxes[] = {kReadOnlyBox, kHiddenBox, kSystemBox, kArchiveBox};
+
+}  // namespace
+
+// A fixed window with a close box and no sizing; it is made topmost by its
+// load step.
+const FormSpec SettingsWindow::kSpec{
+    L"LarkspurForm1",
+    L"Silent Mode Settings",
+    354,
+    199,
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
+    0,
+    0,
+    kRows,
+};
+
+SettingsWindow::SettingsWindow(Platform& p) : Form(kSpec), p_(p), settings_(p.profile, p.process) {}
+
+void SettingsWindow::OnLoad() {
+    for (const Binding& bound : kBindings) {
+        if (bound.row == kOutputFolderEdit) {
+            SetWindowTextW(Control(bound.row), settings_.Text(Section::Silent, bound.key).c_str());
+        } else {
+            SetCheck(bound.row, CheckStateOf(settings_.Number(Section::Silent, bound.key)));
+        }
+    }
+    SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    OnSilentModeClicked();
+}
+
+void SettingsWindow::OnCommand(int row, WORD code) {
+    // BN_CLICKED from the buttons and boxes, STN_CLICKED from the links.
+    if (code != BN_CLICKED) {
+        return;
+    }
+    switch (static_cast<ControlId>(row)) {
+        case kSilentModeBox:
+            OnSilentModeClicked();
+            break;
+        case kAttributesBox:
+            OnAttributesClicked();
+            break;
+        case kBrowseButton:
+            OnBrowse();
+            break;
+        case kMakeShortcutButton:
+            OnMakeShortcut();
+            break;
+        case kOkButton:
+            OnOk();
+            break;
+        case kCancelButton:
+            OnCancel();
+            break;
+        case kMailLink:
+            p_.shell.OpenLink(kAuthorMail, p_.process.ProgramFolder());
+            break;
+        case kHomePageLink:
+            p_.shell.OpenLink(kAuthorHomePage, p_.process.ProgramFolder());
+            break;
+        default:
+            break;
+    }
+}
+
+void SettingsWindow::OnSilentModeClicked() {
+    const BOOL on = Check(kSilentModeBox) != 0;
+    for (const int row : kSilentModeControls) {
+        EnableWindow(Control(row), on);
+    }
+    if (on) {
+        OnAttributesClicked();
+    }
+}
+
+void SettingsWindow::OnAttributesClicked() {
+    const BOOL on = Check(kAttributesBox) != 0;
+    for (const int row : kAttributeBoxes) {
+        EnableWindow(Control(row), on);
+    }
+}
+
+void SettingsWindow::OnBrowse() {
+    BROWSEINFOW request{};
+    request.hwndOwner = hwnd();
+    request.lpszTitle = L"Output folder...";
+    request.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
+    const win32::CoTaskMemory item(SHBrowseForFolderW(&request));
+    if (!item.valid()) {
+        return;  // cancelled: the folder text stays as it is
+    }
+    wchar_t path[MAX_PATH] = {};
+    if (!SHGetPathFromIDListW(static_cast<PCIDLIST_ABSOLUTE>(item.get()), path)) {
+        return;  // a virtual folder (Control Panel, say) has no path to offer
+    }
+    SetWindowTextW(Control(kOutputFolderEdit), path);
+}
+
+void SettingsWindow::OnMakeShortcut() {
+    static const std::wstring kFailed = L"正常に処理できませんでした\r\nFailed.";
+    const std::wstring sendTo =
+        p_.shell.SpecialFolder(kFolderSendTo, reinterpret_cast<WindowRef>(hwnd()));
+    if (sendTo.empty()) {
+        // Without a folder the link would land in the root of the current
+        // drive.
+        Message(kFailed, MB_ICONSTOP, p_.process.AppTitle());
+        return;
+    }
+    const std::wstring link = AddBackslash(sendTo) + kShortcutName;
+    const uint32_t attributes = p_.fs.Attributes(link);
+    if (attributes != kInvalidAttributes && !(attributes & kAttrDirectory)) {
+        Message(
+            L"既にアイコンが存在するか作成ができません\r\nThe Icon already exists or not to "
+            L"create.",
+            MB_ICONINFORMATION, p_.process.ProductName());
+        return;
+    }
+    if (p_.shell.MakeShortcut(link, ShortcutTarget())) {
+        Message(L"送るにショートカットを作成しました\r\nSucceeded.", MB_ICONINFORMATION,
+                p_.process.AppTitle());
+    } else {
+        Message(kFailed, MB_ICONSTOP, p_.process.AppTitle());
+    }
+}
+
+// The program's folder and "Brisa.exe", unless the running executable has
+// another name (a renamed download): a shortcut to a file that does not
+// exist would do nothing from the Send To menu.
+std::wstring SettingsWindow::ShortcutTarget() {
+    const std::wstring running = p_.process.ProgramPath();
+    const std::wstring name = running.substr(NameStart(running));
+    if (CompareStringOrdinal(name.c_str(), -1, L"Brisa.exe", -1, TRUE) == CSTR_EQUAL) {
+        return AddBackslash(p_.process.ProgramFolder()) + L"Brisa.exe";
+    }
+    return running;
+}
+
+void SettingsWindow::OnOk() {
+    const std::wstring folder = TextOf(Control(kOutputFolderEdit));
+    if (!MakeSureDirectoryPathExists(p_.fs, AddBackslash(folder))) {
+        Message(L"Not to Create Folder\r\n" + folder, MB_ICONEXCLAMATION, L"Error");
+        return;
+    }
+    if (Check(kSilentModeBox) != 0 && folder.size() > kMaxSettingLength) {
+        // The settings file gives back no more than that: a longer folder
+        // would be saved but read by the next run cut short.
+        Message(L"The folder is too long to be saved (" + std::to_wstring(kMaxSettingLength) +
+                    L" characters at most):\r\n" + folder,
+                MB_ICONEXCLAMATION, L"Error");
+        return;
+    }
+    if (!SaveSettings()) {
+        Message(L"The settings could not be saved to\r\n" + settings_.Path(), MB_ICONEXCLAMATION,
+                L"Error");
+        return;
+    }
+    saved_ = true;
+    EndModal();
+}
+
+// Use first; the other keys only with Silent Mode on, so switching it off
+// keeps the rest of the Silent Mode settings for the next time. Stops at the
+// first write that fails.
+bool SettingsWindow::SaveSettings() {
+    for (const Binding& bound : kBindings) {
+        if (bound.key != Key::Use && Check(kSilentModeBox) == 0) {
+            return true;
+        }
+        const std::wstring value = bound.row == kOutputFolderEdit
+                                       ? TextOf(Control(bound.row))
+                                       : std::to_wstring(Check(bound.row));
+        if (!settings_.Write(Section::Silent, bound.key, value)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void SettingsWindow::OnCancel() {
+    saved_ = false;
+    EndModal();
+}
+
+void SettingsWindow::Message(const std::wstring& text, UINT style, const std::wstring& title) {
+    MessageBoxW(hwnd(), text.c_str(), title.c_str(), style);
+}
+
+bool ShowSettingsWindow(Platform& p) {
+    SettingsWindow window(p);
+    if (!window.Load()) {
+        return false;
+    }
+    window.RunModal();
+    return window.Saved();
+}
+
+}  // namespace larkspur::ui
