@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -154,7 +155,7 @@ int wmain(int argc, wchar_t** argv) {
     ShotProcess process;
     app::Win32Machine machine(process);
     Platform& platform = machine.platform;
-    ui::SettingsWindow form1(platform);
+    std::optional<ui::SettingsWindow> form1;  // made once its settings file is in place
     ui::ProgressWindow form2(process);
     ui::OutputFolderDialog outForm(platform, {});
     HWND hwnd = nullptr;
@@ -171,9 +172,10 @@ int wmain(int argc, wchar_t** argv) {
         for (const auto& setting : settings) {
             WritePrivateProfileStringW(L"Silent", setting[0], setting[1], ini.c_str());
         }
-        form1.Load();
-        hwnd = form1.hwnd();
-        form1.CenterOnScreen();
+        form1.emplace(platform);
+        form1->Load();
+        hwnd = form1->hwnd();
+        form1->CenterOnScreen();
         ShowWindow(hwnd, SW_SHOWNORMAL);
     } else if (which == L"form2") {
         form2.Show();

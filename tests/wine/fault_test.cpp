@@ -4,9 +4,8 @@
 //
 // Most cases run the program's start-up routine in this process, with the
 // real Win32 platform, so that a fault can be injected at an exact moment
-// (just before the shell's copy starts). The program's end is seen as a
-// value: the process's Exit throws. Only Silent Mode runs are driven this
-// way; runs with the output folder dialog are whole runs of Brisa.exe.
+// (just before the shell's copy starts). Only Silent Mode runs are driven
+// this way; runs with the output folder dialog are whole runs of Brisa.exe.
 //
 // Wine facts relied on:
 // - Archive always reads as set on files, so only Read Only, Hidden and
@@ -20,26 +19,21 @@
 #include <algorithm>
 #include <functional>
 
-#include "run/startup.h"
+#include "app/machine.h"
+#include "copy/verdict.h"
+#include "run/run.h"
 #include "support.h"
-#include "ui/win32_ui.h"
 
 namespace larkspur::wine_test {
 namespace {
 
 constexpr DWORD kRhs = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
-struct ProgramEnded {
-    int code;
-};
-
-// The process of an in-process run: its command line is the test's, and
-// its end is an exception the test catches.
+// The process of an in-process run: its command line is the test's.
 class InProcess : public ScratchProcess {
   public:
     std::wstring commandLine;
     std::wstring CommandLine() override { return commandLine; }
-    [[noreturn]] void Exit(int code) override { throw ProgramEnded{code}; }
 };
 
 // The real shell, with a fault injected just before the copy starts.
@@ -47,29 +41,27 @@ class HookedShell : public win32::Win32Shell {
   public:
     std::function<void()> beforeCopy;
     CopyOutcome outcome;
-    CopyOutcome FileOperationCopy(const CopyRequest& request) override {
+    CopyOutcome CopyFiles(WindowRef owner, const std::wstring& from, const std::wstring& to,
+                          uint32_t flags) override {
         if (beforeCopy) {
             beforeCopy();
         }
-        outcome = Win32Shell::FileOperationCopy(request);
+        outcome = Win32Shell::CopyFiles(owner, from, to, flags);
         return outcome;
     }
 };
 
 struct Machine {
-    Machine() { ui.Attach(platform); }
     InProcess process;
-    win32::Win32FileSystem fs;
     HookedShell shell;
-    win32::Win32Profile profile;
-    ui::Win32Ui ui{process};
-    Platform platform{fs, shell, profile, ui, process};
+    app::Win32Machine win32{process, shell};
+    Platform& platform = win32.platform;
 };
 
 class FaultTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ui::InitWindowThread();
+        app::InitWindowThread();
         const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
         root = ScratchDir(L"fault-" + std::wstring(test.begin(), test.end()));
         docs = root + L"\\Docs";
@@ -94,13 +86,9 @@ class FaultTest : public ::testing::Test {
     // Runs the program on the arguments in this process; its exit code.
     int Run(const std::wstring& arguments) {
         machine.process.commandLine = L"\"C:\\Larkspur\\Brisa.exe\" " + arguments;
-        RunState state;
-        try {
-            Main(state, machine.platform);
-        } catch (const ProgramEnded& end) {
-            return end.code;
-        }
-        return -1;
+        const int code = larkspur::Run(machine.platform);
+        machine.platform.ui.UnloadAll();
+        return code;
     }
     Machine machine;
     WindowWatcher watcher;

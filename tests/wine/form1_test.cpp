@@ -16,18 +16,17 @@
 #include <atomic>
 #include <functional>
 
+#include "app/machine.h"
 #include "platform/win32/win32_platform.h"
-#include "settings/ini.h"
 #include "support.h"
-#include "ui/form1.h"
-#include "ui/win32_ui.h"
+#include "ui/settings_window.h"
 
 namespace larkspur::wine_test {
 namespace {
 
 using ui::ControlRow;
-using ui::Form1;
 using ui::Kind;
+using ui::SettingsWindow;
 
 class RecordingProfile : public win32::Win32Profile {
   public:
@@ -49,14 +48,19 @@ class RecordingShell : public win32::Win32Shell {
 
 class Form1Test : public ::testing::Test {
   protected:
-    void SetUp() override {
+    // The settings file's folder is set before the window is made: the
+    // window finds its settings file when it is constructed.
+    static std::wstring TestDir() {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
         std::wstring name = L"form1-" + std::wstring(test.begin(), test.end());
         std::replace(name.begin(), name.end(), L'/', L'-');
-        dir = ScratchDir(name);
-        process.folder = dir;
-        ini = dir + L"\\Brisa.ini";
+        return ScratchDir(name);
+    }
+    static ScratchProcess In(const std::wstring& folder) {
+        ScratchProcess process;
+        process.folder = folder;
+        return process;
     }
     void TearDown() override {
         form.Unload();
@@ -70,39 +74,38 @@ class Form1Test : public ::testing::Test {
         GetPrivateProfileStringW(L"Silent", key, L"(none)", value, 300, ini.c_str());
         return value;
     }
-    HWND C(const wchar_t* name, int index = -1) { return form.Control(name, index); }
-    int State(const wchar_t* name, int index = -1) {
-        return static_cast<int>(SendMessageW(C(name, index), BM_GETCHECK, 0, 0));
-    }
-    void Press(const wchar_t* name, int index = -1) {
-        SendMessageW(C(name, index), BM_CLICK, 0, 0);
-    }
+    HWND C(int row) { return form.Control(row); }
+    int State(int row) { return form.Check(row); }
+    void Press(int row) { SendMessageW(C(row), BM_CLICK, 0, 0); }
 
-    std::wstring dir, ini;
+    std::wstring dir = TestDir();
+    std::wstring ini = dir + L"\\Brisa.ini";
     win32::Win32FileSystem fs;
     RecordingShell shell;
     RecordingProfile profile;
-    ScratchProcess process;
-    ui::Win32Ui winUi{process};
+    ScratchProcess process = In(dir);
     Platform p{fs, shell, profile, winUi, process};
-    RunState state;
-    Form1 form{state, p};
+    app::Win32Ui winUi{p};
+    SettingsWindow form{p};
 };
 
 TEST_F(Form1Test, LayoutFollowsTheTable) {
     ASSERT_TRUE(form.Load());
     ExpectTableLayout(form);
     EXPECT_TRUE(GetWindowLongPtrW(form.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
-    EXPECT_EQ(RectIn(form.hwnd(), C(L"Command1")).top, 8 + 38) << "38 1/3 rounds to 38";
-    EXPECT_TRUE(SendMessageW(C(L"Command3"), WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON);
+    EXPECT_EQ(RectIn(form.hwnd(), C(SettingsWindow::kBrowseButton)).top, 8 + 38)
+        << "38 1/3 rounds to 38";
+    EXPECT_TRUE(SendMessageW(C(SettingsWindow::kOkButton), WM_GETDLGCODE, 0, 0) &
+                DLGC_DEFPUSHBUTTON);
     // The inner frame lies above the outer one, or the outer hides its border.
-    EXPECT_EQ(GetWindow(C(L"Frame2"), GW_HWNDNEXT), C(L"Frame1"));
+    EXPECT_EQ(GetWindow(C(SettingsWindow::kAttributesFrame), GW_HWNDNEXT),
+              C(SettingsWindow::kSilentFrame));
 }
 
 TEST_F(Form1Test, LinksAreBlueUnderlinedJapaneseWithTheHandCursorAndOpenTheirAddresses) {
     ASSERT_TRUE(form.Load());
     HDC dc = CreateCompatibleDC(nullptr);
-    for (const wchar_t* name : {L"Label2", L"Label3"}) {
+    for (const int name : {SettingsWindow::kMailLink, SettingsWindow::kHomePageLink}) {
         SendMessageW(form.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                      reinterpret_cast<LPARAM>(C(name)));
         EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 255)) << name;
@@ -132,7 +135,7 @@ TEST_F(Form1Test, LinksAreBlueUnderlinedJapaneseWithTheHandCursorAndOpenTheirAdd
     }
     SetTextColor(dc, RGB(1, 2, 3));
     SendMessageW(form.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                 reinterpret_cast<LPARAM>(C(L"Label1")));
+                 reinterpret_cast<LPARAM>(C(SettingsWindow::kOutputFolderLabel)));
     EXPECT_NE(GetTextColor(dc), RGB(0, 0, 255)) << "a plain label keeps the default colour";
     DeleteDC(dc);
     ASSERT_EQ(shell.opened.size(), 2u);
@@ -158,19 +161,21 @@ TEST_P(Form1Load, StatesAndEnabledControls) {
         Set(key, value);
     }
     ASSERT_TRUE(form.Load());
-    EXPECT_EQ(State(L"Check1"), c.check1);
-    EXPECT_EQ(State(L"chkAttrOn"), c.attrOn);
-    EXPECT_EQ(State(L"chkAttr", 0), c.readOnly);
-    EXPECT_EQ(ui::TextOf(C(L"Text1")),
+    EXPECT_EQ(State(SettingsWindow::kSilentModeBox), c.check1);
+    EXPECT_EQ(State(SettingsWindow::kAttributesBox), c.attrOn);
+    EXPECT_EQ(State(SettingsWindow::kReadOnlyBox), c.readOnly);
+    EXPECT_EQ(ui::TextOf(C(SettingsWindow::kOutputFolderEdit)),
               Stored(L"Location") == L"(none)" ? L"" : Stored(L"Location"));
-    for (const wchar_t* name : {L"Text1", L"Command1", L"Check2", L"chkAttrOn"}) {
+    for (const int name : {SettingsWindow::kOutputFolderEdit, SettingsWindow::kBrowseButton,
+                           SettingsWindow::kForceModeBox, SettingsWindow::kAttributesBox}) {
         EXPECT_EQ(IsWindowEnabled(C(name)) != FALSE, c.silentControls) << name;
     }
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(IsWindowEnabled(C(L"chkAttr", i)) != FALSE, c.letters) << i;
+        EXPECT_EQ(IsWindowEnabled(C(SettingsWindow::kReadOnlyBox + i)) != FALSE, c.letters) << i;
     }
-    for (const wchar_t* name :
-         {L"Check1", L"Command2", L"Command3", L"Command4", L"Label2", L"Label3"}) {
+    for (const int name : {SettingsWindow::kSilentModeBox, SettingsWindow::kMakeShortcutButton,
+                           SettingsWindow::kOkButton, SettingsWindow::kCancelButton,
+                           SettingsWindow::kMailLink, SettingsWindow::kHomePageLink}) {
         EXPECT_TRUE(IsWindowEnabled(C(name))) << name;
     }
     if (c.check1 == 0) {
@@ -178,21 +183,21 @@ TEST_P(Form1Load, StatesAndEnabledControls) {
     }
     // Silent Mode off and on again: the letters follow Attributes again and
     // every check stays as it was.
-    Press(L"Check1");
-    EXPECT_EQ(State(L"Check1"), 0);
-    EXPECT_FALSE(IsWindowEnabled(C(L"chkAttrOn")));
-    EXPECT_FALSE(IsWindowEnabled(C(L"chkAttr", 0)));
-    Press(L"Check1");
-    EXPECT_EQ(State(L"Check1"), 1);
-    EXPECT_TRUE(IsWindowEnabled(C(L"chkAttrOn")));
-    EXPECT_EQ(IsWindowEnabled(C(L"chkAttr", 0)) != FALSE, c.attrOn != 0);
-    EXPECT_EQ(State(L"chkAttrOn"), c.attrOn);
-    EXPECT_EQ(State(L"chkAttr", 0), c.readOnly);
+    Press(SettingsWindow::kSilentModeBox);
+    EXPECT_EQ(State(SettingsWindow::kSilentModeBox), 0);
+    EXPECT_FALSE(IsWindowEnabled(C(SettingsWindow::kAttributesBox)));
+    EXPECT_FALSE(IsWindowEnabled(C(SettingsWindow::kReadOnlyBox)));
+    Press(SettingsWindow::kSilentModeBox);
+    EXPECT_EQ(State(SettingsWindow::kSilentModeBox), 1);
+    EXPECT_TRUE(IsWindowEnabled(C(SettingsWindow::kAttributesBox)));
+    EXPECT_EQ(IsWindowEnabled(C(SettingsWindow::kReadOnlyBox)) != FALSE, c.attrOn != 0);
+    EXPECT_EQ(State(SettingsWindow::kAttributesBox), c.attrOn);
+    EXPECT_EQ(State(SettingsWindow::kReadOnlyBox), c.readOnly);
     // Attributes off: the letters go grey with their checks kept.
     if (c.attrOn) {
-        Press(L"chkAttrOn");
-        EXPECT_FALSE(IsWindowEnabled(C(L"chkAttr", 0)));
-        EXPECT_EQ(State(L"chkAttr", 0), c.readOnly);
+        Press(SettingsWindow::kAttributesBox);
+        EXPECT_FALSE(IsWindowEnabled(C(SettingsWindow::kReadOnlyBox)));
+        EXPECT_EQ(State(SettingsWindow::kReadOnlyBox), c.readOnly);
     }
 }
 
@@ -242,9 +247,9 @@ TEST_F(Form1Test, OkWritesUseAloneWithSilentModeOffAndKeepsTheOtherKeys) {
     Set(L"Location", L"C:\\Kept");
     Set(L"Force", L"1");
     ASSERT_TRUE(form.Load());
-    Press(L"Command3");
+    Press(SettingsWindow::kOkButton);
     EXPECT_EQ(profile.writes, std::vector<std::wstring>{L"Use=0"});
-    EXPECT_EQ(form.Result(), kExitSuccess);
+    EXPECT_TRUE(form.Saved());
     EXPECT_EQ(Stored(L"Location"), L"C:\\Kept");
     EXPECT_EQ(Stored(L"Force"), L"1");
 }
@@ -256,10 +261,10 @@ TEST_F(Form1Test, OkCreatesTheFolderAndWritesEveryKeyInOrder) {
     Set(L"Attributes", L"1");
     Set(L"Archive", L"2");
     ASSERT_TRUE(form.Load());
-    Press(L"chkAttr", 0);  // R on
-    Press(L"Check2");      // Force Mode on
-    Press(L"Command3");
-    EXPECT_EQ(form.Result(), kExitSuccess);
+    Press(SettingsWindow::kReadOnlyBox);   // R on
+    Press(SettingsWindow::kForceModeBox);  // Force Mode on
+    Press(SettingsWindow::kOkButton);
+    EXPECT_TRUE(form.Saved());
     EXPECT_TRUE(GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_NE(GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(profile.writes, (std::vector<std::wstring>{L"Use=1", L"Location=" + folder,
@@ -296,7 +301,7 @@ TEST_P(Form1Refused, ShowsWhyAndLeavesTheSettingsFileUntouched) {
     std::vector<SeenWindow> messages;
     {
         WindowWatcher watcher;
-        Press(L"Command3");
+        Press(SettingsWindow::kOkButton);
         messages = watcher.Messages();
     }
     if (lock != INVALID_HANDLE_VALUE) {
@@ -307,7 +312,7 @@ TEST_P(Form1Refused, ShowsWhyAndLeavesTheSettingsFileUntouched) {
     const std::wstring detail = c.lockFile ? ini : dir + c.location;
     EXPECT_EQ(messages[0].text, c.message + L"\r\n" + detail);
     EXPECT_EQ(ReadText(ini), before);
-    EXPECT_EQ(form.Result(), kExitCancelled);
+    EXPECT_FALSE(form.Saved());
     EXPECT_TRUE(IsWindow(form.hwnd()));
 }
 
@@ -326,20 +331,24 @@ TEST_F(Form1Test, CancelEscapeAndTheCloseBoxSaveNothing) {
     const std::string before = ReadText(ini);
     struct Way {
         const char* name;
-        std::function<void(Form1&)> act;
+        std::function<void(SettingsWindow&)> act;
     };
     const Way ways[] = {
-        {"Cancel", [](Form1& f) { SendMessageW(f.Control(L"Command4"), BM_CLICK, 0, 0); }},
-        {"Close box", [](Form1& f) { SendMessageW(f.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
-        {"Esc", [](Form1& f) {
-             PostMessageW(f.Control(L"Text1"), WM_KEYDOWN, VK_ESCAPE, 0);
+        {"Cancel",
+         [](SettingsWindow& f) {
+             SendMessageW(f.Control(SettingsWindow::kCancelButton), BM_CLICK, 0, 0);
+         }},
+        {"Close box",
+         [](SettingsWindow& f) { SendMessageW(f.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        {"Esc", [](SettingsWindow& f) {
+             PostMessageW(f.Control(SettingsWindow::kOutputFolderEdit), WM_KEYDOWN, VK_ESCAPE, 0);
              f.RunModal();
          }}};
     for (const Way& way : ways) {
-        Form1 window(state, p);
+        SettingsWindow window(p);
         ASSERT_TRUE(window.Load());
         way.act(window);
-        EXPECT_EQ(window.Result(), kExitCancelled) << way.name;
+        EXPECT_FALSE(window.Saved()) << way.name;
     }
     EXPECT_TRUE(profile.writes.empty());
     EXPECT_EQ(ReadText(ini), before);
@@ -347,9 +356,9 @@ TEST_F(Form1Test, CancelEscapeAndTheCloseBoxSaveNothing) {
 
 TEST_F(Form1Test, EnterActsAsOk) {
     ASSERT_TRUE(form.Load());
-    PostMessageW(C(L"Text1"), WM_KEYDOWN, VK_RETURN, 0);
+    PostMessageW(C(SettingsWindow::kOutputFolderEdit), WM_KEYDOWN, VK_RETURN, 0);
     form.RunModal();
-    EXPECT_EQ(form.Result(), kExitSuccess);
+    EXPECT_TRUE(form.Saved());
     EXPECT_EQ(profile.writes, std::vector<std::wstring>{L"Use=0"});
 }
 
@@ -360,7 +369,7 @@ TEST_F(Form1Test, FolderBrowserConfirmsAFolderOrLeavesTheTextOnCancel) {
     ASSERT_TRUE(form.Load());
     const std::wstring chosen = L"C:\\windows";
     for (bool confirm : {true, false}) {
-        SetWindowTextW(C(L"Text1"), L"typed by hand");
+        SetWindowTextW(C(SettingsWindow::kOutputFolderEdit), L"typed by hand");
         std::atomic<int> okEnabled{-1};
         {
             WindowWatcher watcher([&](const SeenWindow& w) {
@@ -375,10 +384,11 @@ TEST_F(Form1Test, FolderBrowserConfirmsAFolderOrLeavesTheTextOnCancel) {
                 PostMessageW(w.hwnd, WM_COMMAND, confirm && okEnabled ? IDOK : IDCANCEL, 0);
                 return true;
             });
-            Press(L"Command1");
+            Press(SettingsWindow::kBrowseButton);
         }
         EXPECT_EQ(okEnabled, 1) << "OK usable for a folder";
-        EXPECT_EQ(ui::TextOf(C(L"Text1")), confirm ? chosen : L"typed by hand");
+        EXPECT_EQ(ui::TextOf(C(SettingsWindow::kOutputFolderEdit)),
+                  confirm ? chosen : L"typed by hand");
     }
 }
 
@@ -400,9 +410,9 @@ TEST_F(Form1Test, MakeShortcutTargetsTheProgramAndThenSaysItExists) {
     for (const Case& c : cases) {
         DeleteFileW(link.c_str());
         process.path = c.runningAs;
-        Form1 window(state, p);
+        SettingsWindow window(p);
         ASSERT_TRUE(window.Load());
-        HWND button = window.Control(L"Command2");
+        HWND button = window.Control(SettingsWindow::kMakeShortcutButton);
         WindowWatcher watcher;
         SendMessageW(button, BM_CLICK, 0, 0);
         const std::string made = ReadText(link);

@@ -10,16 +10,17 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include "app/machine.h"
 #include "platform/win32/win32_platform.h"
 #include "support.h"
 #include "ui/input_box.h"
-#include "ui/out_form.h"
-#include "ui/win32_ui.h"
+#include "ui/output_folder_dialog.h"
 
 namespace larkspur::wine_test {
 namespace {
 
-using ui::OutForm;
+using ui::OutputFolderDialog;
+using OutForm = ui::OutputFolderDialog;
 
 class OutFormTest : public ::testing::Test {
   protected:
@@ -36,23 +37,17 @@ class OutFormTest : public ::testing::Test {
     void Set(const wchar_t* section, const wchar_t* key, const wchar_t* value) {
         WritePrivateProfileStringW(section, key, value, ini.c_str());
     }
-    int Value(OutForm& form, const wchar_t* name, int index = -1) {
-        return static_cast<int>(SendMessageW(form.Control(name, index), BM_GETCHECK, 0, 0));
-    }
-    bool Enabled(OutForm& form, const wchar_t* name, int index = -1) {
-        return IsWindowEnabled(form.Control(name, index)) != FALSE;
-    }
+    int Value(OutForm& form, int row) { return form.Check(row); }
+    bool Enabled(OutForm& form, int row) { return IsWindowEnabled(form.Control(row)) != FALSE; }
     // A click as the user makes it, delivered at once.
-    void Press(OutForm& form, const wchar_t* name, int index = -1) {
-        SendMessageW(form.Control(name, index), BM_CLICK, 0, 0);
-    }
+    void Press(OutForm& form, int row) { SendMessageW(form.Control(row), BM_CLICK, 0, 0); }
 
     std::wstring dir, ini;
     wchar_t oldCurrent[MAX_PATH] = {};
     ScratchProcess process;
-    ui::Win32Machine machine{process};
+    app::Win32Machine machine{process};
     Platform& p = machine.platform;
-    RunState state;
+    OutputFolderRequest request;
 };
 
 // The settings file's text; a file the program creates is UTF-16LE.
@@ -67,18 +62,19 @@ std::wstring IniText(const std::wstring& path) {
 }
 
 TEST_F(OutFormTest, LayoutAndInitialStateFollowTheTable) {
-    OutForm form(state, p);
+    OutForm form(p, request);
     ASSERT_TRUE(form.Load());
     ExpectTableLayout(form);
     EXPECT_TRUE(GetWindowLongPtrW(form.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) << "topmost from load";
-    for (const ui::ControlRow& row : ui::kOutFormSpec.controls) {
-        HWND control = form.Control(row.name, row.index);
-        EXPECT_TRUE(IsWindowEnabled(control)) << row.name << row.index;
+    for (const ui::ControlRow& row : OutputFolderDialog::kSpec.controls) {
+        HWND control = form.Control(row.id);
+        EXPECT_TRUE(IsWindowEnabled(control)) << row.id;
         EXPECT_FALSE(SendMessageW(control, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON)
-            << "no default button: " << row.name;
+            << "no default button: " << row.id;
     }
-    EXPECT_EQ(Value(form, L"Check1", 3), BST_CHECKED) << "Archive starts ticked";
-    EXPECT_EQ(Value(form, L"chkAttr"), BST_UNCHECKED);
+    EXPECT_EQ(Value(form, OutputFolderDialog::kReadOnlyBox + 3), BST_CHECKED)
+        << "Archive starts ticked";
+    EXPECT_EQ(Value(form, OutputFolderDialog::kAttributesBox), BST_UNCHECKED);
     EXPECT_EQ(form.Folders().OpenFolder(), dir) << "the process's current folder";
     EXPECT_EQ(form.Drives().Selected(), towupper(dir[0]));
 }
@@ -86,7 +82,7 @@ TEST_F(OutFormTest, LayoutAndInitialStateFollowTheTable) {
 TEST_F(OutFormTest, FollowsTheMonitorsDpi) {
     // Wine runs at 96 DPI, so the move to a 144-DPI monitor is told as
     // Windows tells it: WM_DPICHANGED with the window's new rectangle.
-    OutForm form(state, p);
+    OutForm form(p, request);
     ASSERT_TRUE(form.Load());
     RECT suggested{0, 0, ui::Scale(398, 144), ui::Scale(278, 144)};
     AdjustWindowRectExForDpi(&suggested,
@@ -127,18 +123,20 @@ TEST_F(OutFormTest, LoadsTheInteractiveDefaultsOnlyWhenUseSaysSo) {
         Set(L"Setting", L"Hidden", c.hidden);
         Set(L"Setting", L"Archive", L"0");
         Set(L"Setting", L"Location", saved.c_str());
-        OutForm form(state, p);
+        OutForm form(p, request);
         ASSERT_TRUE(form.Load());
         const std::wstring label = c.use ? c.use : L"(none)";
-        EXPECT_EQ(Value(form, L"Check2"), c.check2) << label.c_str();
-        EXPECT_EQ(Value(form, L"chkAttr"), c.chkAttr) << label.c_str();
-        EXPECT_EQ(Value(form, L"Check1", 0), c.readOnlyBox) << label.c_str();
-        EXPECT_EQ(Value(form, L"Check1", 1), c.hiddenBox) << label.c_str();
-        EXPECT_EQ(Value(form, L"Check1", 3), c.opensSaved ? 0 : 1) << label.c_str();
+        EXPECT_EQ(Value(form, OutputFolderDialog::kSetDefaultBox), c.check2) << label.c_str();
+        EXPECT_EQ(Value(form, OutputFolderDialog::kAttributesBox), c.chkAttr) << label.c_str();
+        EXPECT_EQ(Value(form, OutputFolderDialog::kReadOnlyBox), c.readOnlyBox) << label.c_str();
+        EXPECT_EQ(Value(form, OutputFolderDialog::kReadOnlyBox + 1), c.hiddenBox) << label.c_str();
+        EXPECT_EQ(Value(form, OutputFolderDialog::kReadOnlyBox + 3), c.opensSaved ? 0 : 1)
+            << label.c_str();
         for (int i = 0; i < 4; ++i) {
-            EXPECT_EQ(Enabled(form, L"Check1", i), c.boxesEnabled) << label.c_str() << i;
+            EXPECT_EQ(Enabled(form, OutputFolderDialog::kReadOnlyBox + i), c.boxesEnabled)
+                << label.c_str() << i;
         }
-        EXPECT_TRUE(Enabled(form, L"Check2"));
+        EXPECT_TRUE(Enabled(form, OutputFolderDialog::kSetDefaultBox));
         EXPECT_EQ(form.Folders().OpenFolder(), c.opensSaved ? saved : dir) << label.c_str();
         EXPECT_EQ(ui::TextOf(form.hwnd()), L"Output Folder...");
     }
@@ -148,8 +146,7 @@ TEST_F(OutFormTest, StartsAtTheNearestExistingFolderOrTheDocumentsFolder) {
     CreateDirectoryW((dir + L"\\Out").c_str(), nullptr);
     CreateDirectoryW((dir + L"\\Out\\ab").c_str(), nullptr);
     DefineDosDeviceW(0, L"Q:", L"\\??\\C:\\larkspur-no-such-folder");
-    int32_t result = 0;
-    const std::wstring documents = machine.shell.SpecialFolder(kFolderPersonal, 0, result);
+    const std::wstring documents = p.shell.SpecialFolder(kFolderPersonal, 0);
     struct Case {
         std::wstring location, opens;
     } cases[] = {
@@ -162,7 +159,7 @@ TEST_F(OutFormTest, StartsAtTheNearestExistingFolderOrTheDocumentsFolder) {
         Set(L"Setting", L"Use", L"1");
         Set(L"Setting", L"Location", c.location.c_str());
         WindowWatcher watcher;
-        OutForm form(state, p);
+        OutForm form(p, request);
         ASSERT_TRUE(form.Load());
         EXPECT_EQ(_wcsicmp(form.Folders().OpenFolder().c_str(), c.opens.c_str()), 0)
             << c.location.c_str() << " opened " << form.Folders().OpenFolder().c_str();
@@ -184,93 +181,96 @@ TEST_F(OutFormTest, TheSilentVariantReadsSectionSilentAndStoresNothing) {
     Set(L"Silent", L"System", L"1");
     Set(L"Silent", L"Archive", L"0");
     const std::string before = ReadText(ini);
-    state.SilentUse = 1;
-    state.OutputFolder = folder + L"\\Missing\\";
+    request = {true, folder + L"\\Missing\\"};
 
-    OutForm form(state, p);
+    OutForm form(p, request);
     ASSERT_TRUE(form.Load());
-    EXPECT_EQ(ui::TextOf(form.hwnd()), ui::kOutFormSilentCaption);
-    EXPECT_FALSE(Enabled(form, L"Check2"));
-    EXPECT_EQ(Value(form, L"Check2"), 0);
-    EXPECT_EQ(Value(form, L"chkAttr"), 1);
-    EXPECT_EQ(Value(form, L"Check1", 2), 1);
-    EXPECT_EQ(Value(form, L"Check1", 3), 0);
-    EXPECT_TRUE(Enabled(form, L"Check1", 0));
+    EXPECT_EQ(ui::TextOf(form.hwnd()), ui::kSilentDialogCaption);
+    EXPECT_FALSE(Enabled(form, OutputFolderDialog::kSetDefaultBox));
+    EXPECT_EQ(Value(form, OutputFolderDialog::kSetDefaultBox), 0);
+    EXPECT_EQ(Value(form, OutputFolderDialog::kAttributesBox), 1);
+    EXPECT_EQ(Value(form, OutputFolderDialog::kReadOnlyBox + 2), 1);
+    EXPECT_EQ(Value(form, OutputFolderDialog::kReadOnlyBox + 3), 0);
+    EXPECT_TRUE(Enabled(form, OutputFolderDialog::kReadOnlyBox));
     EXPECT_EQ(form.Folders().OpenFolder(), folder);
 
-    Press(form, L"Command1");
-    EXPECT_TRUE(form.Confirmed());
-    EXPECT_EQ(state.OutputFolder, folder + L"\\");
-    EXPECT_EQ(state.AttrMask, 4);
-    EXPECT_EQ(state.AttrOn, -1);
+    Press(form, OutputFolderDialog::kOkButton);
+    ASSERT_TRUE(form.Choice());
+    EXPECT_EQ(form.Choice()->outputFolder, folder + L"\\");
+    EXPECT_EQ(form.Choice()->attributes, 4u);
+    EXPECT_TRUE(form.Choice()->setAttributes);
     EXPECT_EQ(ReadText(ini), before) << "the Silent variant writes no setting";
 }
 
 TEST_F(OutFormTest, TheHeadingEnablesTheBoxesAndClicksToggleThem) {
-    OutForm form(state, p);
+    OutForm form(p, request);
     ASSERT_TRUE(form.Load());
-    Press(form, L"Check1", 0);
-    EXPECT_EQ(Value(form, L"Check1", 0), 1);
-    Press(form, L"chkAttr");
-    EXPECT_EQ(Value(form, L"chkAttr"), 1);
+    Press(form, OutputFolderDialog::kReadOnlyBox);
+    EXPECT_EQ(Value(form, OutputFolderDialog::kReadOnlyBox), 1);
+    Press(form, OutputFolderDialog::kAttributesBox);
+    EXPECT_EQ(Value(form, OutputFolderDialog::kAttributesBox), 1);
     for (int i = 0; i < 4; ++i) {
-        EXPECT_TRUE(Enabled(form, L"Check1", i));
+        EXPECT_TRUE(Enabled(form, OutputFolderDialog::kReadOnlyBox + i));
     }
-    Press(form, L"chkAttr");
-    EXPECT_EQ(Value(form, L"chkAttr"), 0);
+    Press(form, OutputFolderDialog::kAttributesBox);
+    EXPECT_EQ(Value(form, OutputFolderDialog::kAttributesBox), 0);
     for (int i = 0; i < 4; ++i) {
-        EXPECT_FALSE(Enabled(form, L"Check1", i)) << i;
+        EXPECT_FALSE(Enabled(form, OutputFolderDialog::kReadOnlyBox + i)) << i;
     }
-    EXPECT_EQ(Value(form, L"Check1", 0), 1) << "disabling keeps the values";
-    EXPECT_EQ(Value(form, L"Check1", 3), 1);
+    EXPECT_EQ(Value(form, OutputFolderDialog::kReadOnlyBox), 1) << "disabling keeps the values";
+    EXPECT_EQ(Value(form, OutputFolderDialog::kReadOnlyBox + 3), 1);
     // A greyed box counts as on: a click turns it off.
-    SendMessageW(form.Control(L"Check2"), BM_SETCHECK, BST_INDETERMINATE, 0);
-    Press(form, L"Check2");
-    EXPECT_EQ(Value(form, L"Check2"), 0);
+    SendMessageW(form.Control(OutputFolderDialog::kSetDefaultBox), BM_SETCHECK, BST_INDETERMINATE,
+                 0);
+    Press(form, OutputFolderDialog::kSetDefaultBox);
+    EXPECT_EQ(Value(form, OutputFolderDialog::kSetDefaultBox), 0);
 }
 
 TEST_F(OutFormTest, OkWritesTheDefaultsInOrderAndHandsTheChoiceToTheRun) {
     const std::wstring out = dir + L"\\data\\out";
+    CopyOptions choice;
     CreateDirectoryW((dir + L"\\data").c_str(), nullptr);
     CreateDirectoryW(out.c_str(), nullptr);
     {
-        OutForm form(state, p);
+        OutForm form(p, request);
         ASSERT_TRUE(form.Load());
-        form.Dir1_Open(out);
-        Press(form, L"Check2");
-        Press(form, L"chkAttr");
-        Press(form, L"Check1", 0);
-        Press(form, L"Command1");
-        EXPECT_TRUE(form.Confirmed());
+        form.OpenFolder(out);
+        Press(form, OutputFolderDialog::kSetDefaultBox);
+        Press(form, OutputFolderDialog::kAttributesBox);
+        Press(form, OutputFolderDialog::kReadOnlyBox);
+        Press(form, OutputFolderDialog::kOkButton);
+        ASSERT_TRUE(form.Choice());
+        choice = *form.Choice();
     }
     EXPECT_EQ(IniText(ini), L"[Setting]\r\nUse=1\r\nLocation=" + out +
                                 L"\r\nAttributes=1\r\nReadOnly=1\r\nHidden=0\r\nSystem=0\r\n"
                                 L"Archive=1\r\n");
-    EXPECT_EQ(state.OutputFolder, out + L"\\");
-    EXPECT_EQ(state.AttrMask, 33);
-    EXPECT_EQ(state.AttrOn, -1);
+    EXPECT_EQ(choice.outputFolder, out + L"\\");
+    EXPECT_EQ(choice.attributes, 33u);
+    EXPECT_TRUE(choice.setAttributes);
 
     // The next run opens there with the same boxes; without "Set Default"
     // only Use changes.
-    OutForm again(state, p);
+    OutForm again(p, request);
     ASSERT_TRUE(again.Load());
     EXPECT_EQ(again.Folders().OpenFolder(), out);
-    EXPECT_EQ(Value(again, L"Check1", 0), 1);
-    EXPECT_EQ(Value(again, L"chkAttr"), 1);
-    Press(again, L"Check2");
-    Press(again, L"chkAttr");
-    Press(again, L"Command1");
+    EXPECT_EQ(Value(again, OutputFolderDialog::kReadOnlyBox), 1);
+    EXPECT_EQ(Value(again, OutputFolderDialog::kAttributesBox), 1);
+    Press(again, OutputFolderDialog::kSetDefaultBox);
+    Press(again, OutputFolderDialog::kAttributesBox);
+    Press(again, OutputFolderDialog::kOkButton);
     EXPECT_EQ(IniText(ini), L"[Setting]\r\nUse=0\r\nLocation=" + out +
                                 L"\r\nAttributes=1\r\nReadOnly=1\r\nHidden=0\r\nSystem=0\r\n"
                                 L"Archive=1\r\n");
-    EXPECT_EQ(state.AttrOn, 0);
-    EXPECT_EQ(state.AttrMask, 33) << "the boxes count while the heading is off";
+    ASSERT_TRUE(again.Choice());
+    EXPECT_FALSE(again.Choice()->setAttributes);
+    EXPECT_EQ(again.Choice()->attributes, 33u) << "the boxes count while the heading is off";
 }
 
 TEST_F(OutFormTest, OkCountsEachBoxOnceAndKeepsTheRootsBackslash) {
     struct Case {
         const wchar_t *readOnly, *hidden, *system, *archive;
-        int16_t mask;
+        uint32_t mask;
     } cases[] = {
         {L"0", L"0", L"0", L"0", 0},
         {L"1", L"1", L"1", L"1", 39},
@@ -285,11 +285,12 @@ TEST_F(OutFormTest, OkCountsEachBoxOnceAndKeepsTheRootsBackslash) {
         Set(L"Setting", L"System", c.system);
         Set(L"Setting", L"Archive", c.archive);
         Set(L"Setting", L"Location", L"C:\\");
-        OutForm form(state, p);
+        OutForm form(p, request);
         ASSERT_TRUE(form.Load());
-        Press(form, L"Command1");
-        EXPECT_EQ(state.AttrMask, c.mask);
-        EXPECT_EQ(state.OutputFolder, L"C:\\");
+        Press(form, OutputFolderDialog::kOkButton);
+        ASSERT_TRUE(form.Choice());
+        EXPECT_EQ(form.Choice()->attributes, c.mask);
+        EXPECT_EQ(form.Choice()->outputFolder, L"C:\\");
     }
     wchar_t location[32] = {};
     GetPrivateProfileStringW(L"Setting", L"Location", L"", location, 32, ini.c_str());
@@ -298,17 +299,15 @@ TEST_F(OutFormTest, OkCountsEachBoxOnceAndKeepsTheRootsBackslash) {
 
 TEST_F(OutFormTest, CancelAndTheCloseBoxHandNothingOnAndWriteNothing) {
     for (const bool closeBox : {false, true}) {
-        state.OutputFolder.clear();
-        OutForm form(state, p);
+        OutForm form(p, request);
         ASSERT_TRUE(form.Load());
-        Press(form, L"Check2");
+        Press(form, OutputFolderDialog::kSetDefaultBox);
         if (closeBox) {
             SendMessageW(form.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
         } else {
-            Press(form, L"Command2");
+            Press(form, OutputFolderDialog::kCancelButton);
         }
-        EXPECT_FALSE(form.Confirmed());
-        EXPECT_TRUE(state.OutputFolder.empty());
+        EXPECT_FALSE(form.Choice());
     }
     EXPECT_FALSE(Exists(ini));
 }
@@ -328,7 +327,7 @@ TEST_F(OutFormTest, NewFolderMakesChainsOpensThemAndSaysWhenItCannot) {
         Click(FindChild(w.hwnd, L"Button", cancel ? L"Cancel" : L"OK"));
         return true;
     });
-    OutForm form(state, p);
+    OutForm form(p, request);
     ASSERT_TRUE(form.Load());
     struct Case {
         std::wstring answer;
@@ -346,7 +345,7 @@ TEST_F(OutFormTest, NewFolderMakesChainsOpensThemAndSaysWhenItCannot) {
     for (const Case& c : cases) {
         answer = c.answer;
         cancel = c.cancel;
-        Press(form, L"Command3");
+        Press(form, OutputFolderDialog::kNewFolderButton);
         EXPECT_EQ(form.Folders().OpenFolder(), c.opens) << c.answer.c_str();
         const std::vector<SeenWindow> seen = watcher.Messages();
         EXPECT_EQ(seen.size(), messages + (c.message ? 1 : 0)) << c.answer.c_str();
@@ -365,7 +364,7 @@ TEST_F(OutFormTest, FolderListOpensOnActivationAndADriveThatFailsLeavesItWhereIt
     CreateDirectoryW((dir + L"\\b9").c_str(), nullptr);
     CreateDirectoryW((dir + L"\\.hidden").c_str(), nullptr);  // Wine: dot names are hidden
     WriteText(dir + L"\\file.txt", "not a folder");
-    OutForm form(state, p);
+    OutForm form(p, request);
     ASSERT_TRUE(form.Load());
     const ui::FolderList& list = form.Folders();
     ASSERT_EQ(list.EntryCount(), list.OpenEntry() + 3);
@@ -373,7 +372,7 @@ TEST_F(OutFormTest, FolderListOpensOnActivationAndADriveThatFailsLeavesItWhereIt
     EXPECT_EQ(list.Entry(list.OpenEntry() + 2), dir + L"\\B10");
 
     // Highlighting is not opening; Enter on the list opens the highlight.
-    HWND dir1 = form.Control(L"Dir1");
+    HWND dir1 = form.Control(OutputFolderDialog::kFolderList);
     ListView_SetItemState(dir1, static_cast<int>(list.OpenEntry() + 2),
                           LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     EXPECT_EQ(list.OpenFolder(), dir);
@@ -389,10 +388,10 @@ TEST_F(OutFormTest, FolderListOpensOnActivationAndADriveThatFailsLeavesItWhereIt
     EXPECT_EQ(list.OpenFolder(), dir.substr(0, 3));
 
     DefineDosDeviceW(0, L"Q:", L"\\??\\C:\\larkspur-no-such-folder");
-    ui::OutForm withQ(state, p);  // the drive list is filled at load
+    ui::OutputFolderDialog withQ(p, request);  // the drive list is filled at load
     ASSERT_TRUE(withQ.Load());
     WindowWatcher watcher;
-    HWND drive1 = withQ.Control(L"Drive1");
+    HWND drive1 = withQ.Control(OutputFolderDialog::kDriveList);
     const LRESULT count = SendMessageW(drive1, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
         if (SendMessageW(drive1, CB_GETITEMDATA, i, 0) == L'Q') {
@@ -413,7 +412,6 @@ TEST_F(OutFormTest, FolderListOpensOnActivationAndADriveThatFailsLeavesItWhereIt
 TEST_F(OutFormTest, KeyboardInTheModalLoopEnterOpensAndAccessKeysPress) {
     CreateDirectoryW((dir + L"\\Sub").c_str(), nullptr);
     for (const wchar_t key : {L'o', L'c'}) {
-        state.OutputFolder.clear();
         // The user tabs from the drive list to the folder list, highlights
         // Sub, presses Enter to open it, then Alt+key.
         WindowWatcher watcher([key](const SeenWindow& w) {
@@ -429,8 +427,9 @@ TEST_F(OutFormTest, KeyboardInTheModalLoopEnterOpensAndAccessKeysPress) {
             PostMessageW(list, WM_SYSCHAR, key, 1 << 29);  // Alt held
             return true;
         });
-        EXPECT_EQ(ui::ShowOutForm(state, p), key == L'o');
-        EXPECT_EQ(state.OutputFolder, key == L'o' ? dir + L"\\Sub\\" : L"");
+        const std::optional<CopyOptions> choice = ui::ShowOutputFolderDialog(p, request);
+        EXPECT_EQ(choice.has_value(), key == L'o');
+        EXPECT_EQ(choice ? choice->outputFolder : L"", key == L'o' ? dir + L"\\Sub\\" : L"");
     }
 }
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <set>
 
-#include "platform/make_path.h"
+#include "paths/make_path.h"
 #include "platform/win32/win32_platform.h"
 #include "support.h"
 
@@ -97,9 +97,9 @@ TEST(FileSystem, AnswersWhatThePortableCodeAsks) {
     EXPECT_TRUE(fs.FolderExists(dir + L"\\Folder\\"));
     EXPECT_FALSE(fs.FolderExists(dir + L"\\hidden.txt"));
     EXPECT_EQ(fs.Attributes(dir + L"\\nothing"), kInvalidAttributes);
-    EXPECT_TRUE(fs.DriveExists(L'c'));
+    EXPECT_TRUE(fs.DriveReady(L'c'));
     EXPECT_TRUE(fs.DriveReady(L'C'));
-    EXPECT_FALSE(fs.DriveExists(L'#'));
+    EXPECT_FALSE(fs.DriveReady(L'#'));
 
     std::set<std::wstring> names;
     EXPECT_TRUE(fs.ListFolder(dir + L"\\", [&](std::wstring_view name, uint32_t attributes) {

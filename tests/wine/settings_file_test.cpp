@@ -24,9 +24,9 @@
 #include <string>
 #include <vector>
 
-#include "settings/ini.h"
+#include "app/machine.h"
+#include "settings/settings.h"
 #include "support.h"
-#include "ui/win32_ui.h"
 
 namespace larkspur::wine_test {
 namespace {
@@ -70,14 +70,12 @@ const std::string kSjisOutput = "\x8F\x6F\x97\xCD";
 const std::string kSjisSoft = "\x83\x5C\x83\x74\x83\x67";
 
 // Every key the program reads, in both sections.
-const std::vector<std::pair<const wchar_t*, const wchar_t*>>& ProgramKeys() {
-    static const std::vector<std::pair<const wchar_t*, const wchar_t*>> keys = [] {
-        std::vector<std::pair<const wchar_t*, const wchar_t*>> all;
-        for (const wchar_t* section : {L"Silent", L"Setting"}) {
-            for (const wchar_t* key : {L"Use", L"Location", L"Force", L"Attributes"}) {
-                all.emplace_back(section, key);
-            }
-            for (const wchar_t* key : kAttributeKeys) {
+const std::vector<std::pair<Section, Key>>& ProgramKeys() {
+    static const std::vector<std::pair<Section, Key>> keys = [] {
+        std::vector<std::pair<Section, Key>> all;
+        for (const Section section : {Section::Silent, Section::Setting}) {
+            for (const Key key : {Key::Use, Key::Location, Key::Force, Key::Attributes,
+                                  Key::ReadOnly, Key::Hidden, Key::System, Key::Archive}) {
                 all.emplace_back(section, key);
             }
         }
@@ -122,7 +120,9 @@ class SettingsFileTest : public ::testing::Test {
         process.folder =
             ScratchDir(L"settings-" + std::wstring(file.name, file.name + strlen(file.name)));
         WriteText(process.folder + L"\\Brisa.ini", file.bytes);
-        for (const auto& [section, key] : ProgramKeys()) {
+        const Settings settings(p.profile, p.process);
+        for (const auto& [sectionId, keyId] : ProgramKeys()) {
+            const std::wstring section = SectionName(sectionId), key = KeyName(keyId);
             std::wstring text;
             int number = 0;
             for (const Read& read : file.reads) {
@@ -131,15 +131,15 @@ class SettingsFileTest : public ::testing::Test {
                     number = read.number;
                 }
             }
-            const std::wstring got = ReadIni(p, section, key);
+            const std::wstring got = settings.Text(sectionId, keyId);
             EXPECT_EQ(Narrow(got), Narrow(text)) << Narrow(section) << "/" << Narrow(key);
-            EXPECT_EQ(ReadIniInt16(p, section, key), number)
+            EXPECT_EQ(settings.Number(sectionId, keyId), number)
                 << Narrow(section) << "/" << Narrow(key);
         }
     }
 
     ScratchProcess process;
-    ui::Win32Machine machine{process};
+    app::Win32Machine machine{process};
     Platform& p = machine.platform;
 };
 

@@ -115,11 +115,6 @@ void OfferWindows(DWORD pid, std::set<HWND>& handled, const WindowHandler& handl
     }
 }
 
-// For test messages.
-std::string Narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
-}
-
 }  // namespace
 
 std::wstring BinDir() {
@@ -344,15 +339,12 @@ void ExpectTableLayout(const ui::Form& form) {
     HDC dc = GetDC(hwnd);
     std::vector<const ui::ControlRow*> tabbed;
     for (const ui::ControlRow& row : spec.controls) {
-        std::string name = Narrow(row.name);
-        if (row.index >= 0) {
-            name += ' ';
-            name += std::to_string(row.index);
-        }
-        HWND control = form.Control(row.name, row.index);
+        const std::string name = "row " + std::to_string(row.id);
+        HWND control = form.Control(row.id);
         ASSERT_NE(control, nullptr) << name;
         const RECT r = RectIn(hwnd, control);
-        const RECT frame = row.frame ? RectIn(hwnd, form.Control(row.frame)) : RECT{};
+        const RECT frame =
+            row.frame != ui::kNoFrame ? RectIn(hwnd, form.Control(row.frame)) : RECT{};
         EXPECT_NEAR(r.left - frame.left, scaled(row.left), slack) << name;
         EXPECT_NEAR(r.top - frame.top, scaled(row.top), slack) << name;
         EXPECT_EQ(r.right - r.left, scaled(row.width)) << name;
@@ -395,14 +387,13 @@ void ExpectTableLayout(const ui::Form& form) {
         [](const ui::ControlRow* a, const ui::ControlRow* b) { return a->tab < b->tab; });
     HWND next = GetWindow(hwnd, GW_CHILD);
     for (const ui::ControlRow* row : tabbed) {
-        EXPECT_EQ(next, form.Control(row->name, row->index))
-            << Narrow(row->name) << " at tab " << row->tab;
+        EXPECT_EQ(next, form.Control(row->id)) << "row " << row->id << " at tab " << row->tab;
         next = GetWindow(next, GW_HWNDNEXT);
     }
     for (; next; next = GetWindow(next, GW_HWNDNEXT)) {
         const ui::ControlRow* row = nullptr;
         for (const ui::ControlRow& r : spec.controls) {
-            row = form.Control(r.name, r.index) == next ? &r : row;
+            row = form.Control(r.id) == next ? &r : row;
         }
         EXPECT_TRUE(row && row->kind == Kind::GroupBox) << "only frames lie below the rest";
     }

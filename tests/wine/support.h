@@ -20,7 +20,7 @@
 
 #include "platform/win32/win32_platform.h"
 #include "scratch.h"
-#include "ui/control_table.h"
+#include "ui/form.h"
 
 namespace larkspur::wine_test {
 

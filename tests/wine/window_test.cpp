@@ -4,16 +4,17 @@
 // scaling arithmetic for other DPIs is checked on its own.
 #include <gtest/gtest.h>
 
+#include "app/machine.h"
 #include "platform/win32/win32_platform.h"
 #include "support.h"
-#include "ui/forms.h"
-#include "ui/win32_ui.h"
+#include "ui/progress_window.h"
 
 namespace larkspur::wine_test {
 namespace {
 
 using ui::ControlRow;
-using ui::Form2;
+using ui::ProgressWindow;
+using Form2 = ui::ProgressWindow;
 
 TEST(Form2, LoadsHiddenWithTheVersionLineAndTheLayoutOfItsTable) {
     ScratchProcess process;
@@ -22,11 +23,12 @@ TEST(Form2, LoadsHiddenWithTheVersionLineAndTheLayoutOfItsTable) {
     ASSERT_NE(hwnd, nullptr);
     EXPECT_FALSE(IsWindowVisible(hwnd)) << "borrowing the handle does not show the window";
     EXPECT_EQ(ui::TextOf(hwnd), L"Larkspur");
-    EXPECT_EQ(ui::TextOf(form.Control(L"Label2")), L"Larkspur Ver.1.52");
-    EXPECT_EQ(ui::TextOf(form.Control(L"Label1")), L"Now Working ...");
+    EXPECT_EQ(ui::TextOf(form.Control(ProgressWindow::kProductLabel)), L"Larkspur Ver.1.52");
+    EXPECT_EQ(ui::TextOf(form.Control(ProgressWindow::kNowWorkingLabel)), L"Now Working ...");
 
     ExpectTableLayout(form);
-    HFONT bold = reinterpret_cast<HFONT>(SendMessageW(form.Control(L"Label1"), WM_GETFONT, 0, 0));
+    HFONT bold = reinterpret_cast<HFONT>(
+        SendMessageW(form.Control(ProgressWindow::kNowWorkingLabel), WM_GETFONT, 0, 0));
     LOGFONTW lf;
     GetObjectW(bold, sizeof lf, &lf);
     EXPECT_EQ(lf.lfWeight, FW_BOLD);
@@ -60,8 +62,8 @@ TEST(Scale, FollowsThePlatformsArithmetic) {
 }
 
 TEST(Win32Ui, YieldingPumpsMessagesButAtMostEveryFewMilliseconds) {
-    win32::Win32Process process;
-    ui::Win32Ui ui(process);
+    app::Win32Machine machine;
+    app::Win32Ui& ui = machine.ui;
     HWND sink =
         CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     PostMessageW(sink, WM_USER, 0, 0);
@@ -71,7 +73,7 @@ TEST(Win32Ui, YieldingPumpsMessagesButAtMostEveryFewMilliseconds) {
     PostMessageW(sink, WM_USER, 0, 0);
     ui.YieldToWindowSystem();  // right after: too soon
     EXPECT_TRUE(PeekMessageW(&msg, sink, WM_USER, WM_USER, PM_NOREMOVE));
-    Sleep(ui::Win32Ui::kYieldIntervalMs + 20);
+    Sleep(app::Win32Ui::kYieldIntervalMs + 20);
     ui.YieldToWindowSystem();
     EXPECT_FALSE(PeekMessageW(&msg, sink, WM_USER, WM_USER, PM_NOREMOVE));
     DestroyWindow(sink);
