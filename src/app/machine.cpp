@@ -48,7 +48,7 @@ void Win32Ui::UnloadProgressWindow() {
 }
 
 void Win32Ui::UnloadAll() {
-    progress_.Unload();
+    UnloadProgressWindow();  // the only window that outlives its own call
 }
 
 void Win32Ui::ShowMessage(const std::wstring& text, uint32_t style, const std::wstring& title) {

@@ -48,10 +48,9 @@ void InitWindowThread();
 // process, shell and file system or ones the caller gives (a test's or a
 // tool's).
 struct Win32Machine {
-    Win32Machine() : Win32Machine(ownProcess, ownShell) {}
-    explicit Win32Machine(Process& process) : Win32Machine(process, ownShell) {}
-    Win32Machine(Process& process, Shell& shell)
-        : platform{fs, shell, profile, ui, process}, ui(platform) {}
+    Win32Machine() : Win32Machine(ownProcess) {}
+    explicit Win32Machine(Process& process, Shell* shell = nullptr)
+        : platform{fs, shell ? *shell : ownShell, profile, ui, process}, ui(platform) {}
     Win32Machine(const Win32Machine&) = delete;
     Win32Machine& operator=(const Win32Machine&) = delete;
 

@@ -152,23 +152,6 @@ void RestoreAttributes(FileSystem& fs, const std::vector<std::wstring>& to,
     }
 }
 
-// Each path of items (as path gives it) followed by a NUL, and one more NUL.
-template <typename Items, typename Path>
-std::wstring JoinWithNuls(const Items& items, Path path) {
-    size_t length = 1;
-    for (const auto& item : items) {
-        length += path(item).size() + 1;
-    }
-    std::wstring list;
-    list.reserve(length);
-    for (const auto& item : items) {
-        list += path(item);
-        list.push_back(L'\0');
-    }
-    list.push_back(L'\0');
-    return list;
-}
-
 std::vector<std::wstring> MissingCopies(FileSystem& fs, const std::vector<std::wstring>& to) {
     std::vector<std::wstring> missing;
     for (const std::wstring& destination : to) {
@@ -181,21 +164,12 @@ std::vector<std::wstring> MissingCopies(FileSystem& fs, const std::vector<std::w
 
 }  // namespace
 
-std::wstring MultiString(const std::vector<std::wstring>& paths) {
-    return JoinWithNuls(paths,
-                        [](const std::wstring& path) -> const std::wstring& { return path; });
-}
-
 std::vector<std::wstring> Destinations(const std::vector<SourceFile>& files,
                                        const std::wstring& outputFolder) {
     std::vector<std::wstring> to;
     to.reserve(files.size());
     for (const SourceFile& file : files) {
-        const std::wstring_view relative = file.Relative();
-        std::wstring destination;
-        destination.reserve(outputFolder.size() + relative.size());
-        destination.append(outputFolder).append(relative);
-        to.push_back(std::move(destination));
+        to.emplace_back(outputFolder).append(file.Relative());
     }
     return to;
 }
@@ -211,8 +185,7 @@ Verdict CopyFiles(Platform& p, const std::vector<SourceFile>& files, const CopyO
         return refusal;
     }
 
-    const std::wstring from = JoinWithNuls(
-        files, [](const SourceFile& file) -> const std::wstring& { return file.path; });
+    const std::wstring from = MultiString(files, &SourceFile::path);
     const std::vector<InTheWay> cleared = ClearAttributesInTheWay(p.fs, to);
     const CopyOutcome outcome = p.shell.CopyFiles(owner, from, MultiString(to), flags);
     if (outcome.result != 0) {

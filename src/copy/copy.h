@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,8 +26,22 @@ enum : uint32_t {
 // The longest path the shell's file operation takes: MAX_PATH less the NUL.
 constexpr size_t kShellPathLimit = 259;
 
-// Paths each followed by a NUL, and one more NUL at the end.
-std::wstring MultiString(const std::vector<std::wstring>& paths);
+// The path of each item (the item itself, or its member path) followed by a
+// NUL, and one more NUL at the end.
+template <typename Item, typename Path = std::identity>
+std::wstring MultiString(const std::vector<Item>& items, Path path = {}) {
+    size_t length = 1;
+    for (const Item& item : items) {
+        length += std::invoke(path, item).size() + 1;
+    }
+    std::wstring list;
+    list.reserve(length);
+    for (const Item& item : items) {
+        list.append(std::invoke(path, item)).push_back(L'\0');
+    }
+    list.push_back(L'\0');
+    return list;
+}
 
 // Where each file lands: the output folder followed by the file's path
 // below the folder that holds the item it came from. A sent file lands as

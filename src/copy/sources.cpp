@@ -1,18 +1,15 @@
 // Argument splitting.
 //
 // The shell hands the program the sent items as one string: paths separated
-// by single spaces, a path that holds spaces enclosed in double quotes. The
-// string is cut at every space first; SplitArgs then glues the pieces of
-// each quoted path back together with exactly one space per cut, so runs of
-// spaces inside a quoted path survive. The re-joined text ends up in the
-// last piece the quoted path spans, which is where the rest of the program
-// looks for it.
+// by single spaces, a path that holds spaces enclosed in double quotes. A
+// quoted path is taken exactly as it stands between its quotes, so runs of
+// spaces and a trailing space inside it survive.
 //
 // A command line not made by the shell can break those rules. Such input
-// is given a defined reading here instead of walking off the end of the
-// pieces: a quoted path without a space ("C:\a.txt") is one path without its
-// quotes, a quote that is never closed takes the rest of the string as its
-// path, and the empty piece of a doubled space outside quotes names nothing.
+// is given a defined reading instead: a quoted path without a space
+// ("C:\a.txt") is one path without its quotes, a quote that is never closed
+// takes the rest of the string as its path, and the empty piece of a doubled
+// space outside quotes names nothing.
 #include "copy/sources.h"
 
 #include <utility>
@@ -38,52 +35,37 @@ std::wstring ArgumentString(const std::wstring& commandLine) {
     return commandLine.substr(end);
 }
 
-std::vector<std::wstring> SplitAtSpaces(const std::wstring& text) {
-    std::vector<std::wstring> pieces;
-    size_t start = 0;
-    for (;;) {
-        const size_t space = text.find(L' ', start);
-        if (space == std::wstring::npos) {
-            pieces.push_back(text.substr(start));
-            return pieces;
-        }
-        pieces.push_back(text.substr(start, space - start));
-        start = space + 1;
-    }
-}
-
-SentItems SplitArgs(std::vector<std::wstring> tokens, FileSystem& fs) {
+SentItems SplitArgs(const std::wstring& text, FileSystem& fs) {
     SentItems items;
-    for (size_t i = 0; i < tokens.size(); ++i) {
-        if (!tokens[i].empty() && tokens[i].front() == L'"') {
-            if (tokens[i].size() >= 2 && tokens[i].back() == L'"') {
-                // Both quotes in one piece: a quoted path without a space.
-                tokens[i] = tokens[i].substr(1, tokens[i].size() - 2);
-            } else if (i + 1 == tokens.size()) {
-                // An opening quote on the last piece, never closed.
-                tokens[i].erase(0, 1);
-            } else {
-                ++i;
-                tokens[i] = tokens[i - 1].substr(1) + L' ' + tokens[i];
-                while ((tokens[i].empty() || tokens[i].back() != L'"') && i + 1 < tokens.size()) {
-                    ++i;
-                    tokens[i] = tokens[i - 1] + L' ' + tokens[i];
-                }
-                if (!tokens[i].empty() && tokens[i].back() == L'"') {
-                    tokens[i].pop_back();
-                }
-            }
+    for (size_t start = 0; start <= text.size();) {
+        std::wstring path;
+        if (start < text.size() && text[start] == L'"') {
+            // The path ends at the first quote that ends a piece: one
+            // followed by a space or by the end of the string.
+            size_t close = start;
+            do {
+                close = text.find(L'"', close + 1);
+            } while (close != std::wstring::npos && close + 1 < text.size() &&
+                     text[close + 1] != L' ');
+            close = close == std::wstring::npos ? text.size() : close;
+            path = text.substr(start + 1, close - start - 1);
+            start = close + 2;
+        } else {
+            size_t space = text.find(L' ', start);
+            space = space == std::wstring::npos ? text.size() : space;
+            path = text.substr(start, space - start);
+            start = space + 1;
         }
-        if (tokens[i].empty()) {
+        if (path.empty()) {
             continue;  // an extra space outside quotes, or ""
         }
-        const uint32_t attributes = fs.Attributes(tokens[i]);
+        const uint32_t attributes = fs.Attributes(path);
         if (attributes == kInvalidAttributes) {
-            items.missing.push_back(std::move(tokens[i]));
+            items.missing.push_back(std::move(path));
         } else if (attributes & kAttrDirectory) {
-            items.folders.push_back(std::move(tokens[i]));
+            items.folders.push_back(std::move(path));
         } else {
-            items.files.push_back(std::move(tokens[i]));
+            items.files.push_back(std::move(path));
         }
     }
     return items;
@@ -114,9 +96,8 @@ SourceFile SentFile(FileSystem& fs, const std::wstring& path) {
 
 Sources CollectSources(Platform& p, const std::wstring& arguments,
                        const std::wstring& outputFolder) {
-    std::vector<std::wstring> pieces = SplitAtSpaces(arguments);
     p.ui.YieldToWindowSystem();
-    SentItems items = SplitArgs(std::move(pieces), p.fs);
+    SentItems items = SplitArgs(arguments, p.fs);
     p.ui.YieldToWindowSystem();
     Sources sources;
     sources.missing = std::move(items.missing);

@@ -31,19 +31,14 @@ struct Sources {
 // when it starts with one, else at the first blank.
 std::wstring ArgumentString(const std::wstring& commandLine);
 
-// Cuts text at every single space, keeping every piece: two spaces in a row
-// give an empty piece.
-std::vector<std::wstring> SplitAtSpaces(const std::wstring& text);
-
-// The paths of the argument string, as sent, sorted by what they name.
 struct SentItems {
     std::vector<std::wstring> folders;
     std::vector<std::wstring> files;
     std::vector<std::wstring> missing;
 };
 
-// Re-joins the pieces of quoted paths and sorts every path.
-SentItems SplitArgs(std::vector<std::wstring> pieces, FileSystem& fs);
+// The paths of the argument string, quotes taken off, sorted.
+SentItems SplitArgs(const std::wstring& arguments, FileSystem& fs);
 
 // Appends every file below folder, at any depth, to sources: a folder's own
 // files in enumeration order first, then each subfolder in the same order,

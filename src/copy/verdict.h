@@ -31,8 +31,7 @@ struct Verdict {
 // copied:", and the paths concerned (exit 4).
 Verdict NothingCopied(const std::wstring& why, const std::vector<std::wstring>& paths);
 
-// Sent items that do not exist or cannot be read.
-Verdict MissingItems(const std::vector<std::wstring>& missing);
+Verdict MissingItems(const std::vector<std::wstring>& missing);  // that cannot be read
 
 // The shell's copy failed or was cancelled: "Aborted!" and the copies that
 // are missing (exit 2).

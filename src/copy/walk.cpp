@@ -20,10 +20,6 @@ namespace larkspur {
 
 namespace {
 
-bool IsDotEntry(std::wstring_view name) {
-    return name == L"." || name == L"..";
-}
-
 // Characters of a normalised folder (ending in a backslash) that name the
 // folder holding it: all of them for a drive root, whose files land directly
 // in the output folder.
@@ -45,10 +41,6 @@ void CollectFiles(Platform& p, const std::wstring& folder, const std::wstring& o
         return;
     }
     const size_t rootLength = ParentLength(top);
-    // An output folder inside the sent folder is not walked: its files are
-    // this or an earlier run's copies, and copying them again would nest
-    // the output inside itself a level deeper on every run.
-
     std::vector<std::wstring> pending{top};
     std::vector<std::wstring> subfolders;
     while (!pending.empty()) {
@@ -57,12 +49,13 @@ void CollectFiles(Platform& p, const std::wstring& folder, const std::wstring& o
         subfolders.clear();
         const bool listed = p.fs.ListFolder(dir, [&](std::wstring_view name, uint32_t attributes) {
             if (attributes & kAttrDirectory) {
-                if (!IsDotEntry(name)) {
-                    std::wstring sub = dir;
-                    sub.append(name).push_back(L'\\');
-                    if (sub != output) {
-                        subfolders.push_back(std::move(sub));
-                    }
+                std::wstring sub = dir;
+                sub.append(name).push_back(L'\\');
+                // An output folder inside the sent folder is not walked: its
+                // files are this or an earlier run's copies, and copying them
+                // again would nest the output a level deeper on every run.
+                if (name != L"." && name != L".." && sub != output) {
+                    subfolders.push_back(std::move(sub));
                 }
             } else {
                 std::wstring file = dir;

@@ -24,7 +24,6 @@ enum : uint32_t {
     kAttrDirectory = 0x10,
     kAttrArchive = 0x20,
     kAttrNormal = 0x80,
-    kAttrReparsePoint = 0x400,
     kInvalidAttributes = 0xFFFFFFFF,
 };
 
@@ -38,8 +37,7 @@ class FileSystem {
   public:
     virtual ~FileSystem() = default;
 
-    // Attribute word of a file or folder, kInvalidAttributes when the path
-    // names nothing.
+    // kInvalidAttributes when the path names nothing.
     virtual uint32_t Attributes(const std::wstring& path) = 0;
 
     // The name query: the stored name (last component, stored letter case) of
@@ -66,9 +64,8 @@ class FileSystem {
     // Whether the drive of letter exists and holds a medium.
     virtual bool DriveReady(wchar_t letter) = 0;
 
-    // Creates one folder; true when it was created.
-    virtual bool CreateFolder(const std::wstring& path) = 0;
-
+    // Each true when it was done.
+    virtual bool CreateFolder(const std::wstring& path) = 0;  // one folder
     virtual bool SetAttributes(const std::wstring& path, uint32_t attributes) = 0;
 
     // When the file was last written, in the platform's units; 0 when the
@@ -100,8 +97,7 @@ class Shell {
     virtual void AddTrayIcon(WindowRef owner, const std::wstring& tip) = 0;
     virtual void RemoveTrayIcon() = 0;
 
-    // The current path of a special folder, empty when the lookup fails.
-    virtual std::wstring SpecialFolder(int folder, WindowRef owner) = 0;
+    virtual std::wstring SpecialFolder(int folder, WindowRef owner) = 0;  // empty: failed
     // Writes a shortcut file at link pointing at target, nothing else set;
     // false when any step of it failed.
     virtual bool MakeShortcut(const std::wstring& link, const std::wstring& target) = 0;
@@ -124,7 +120,6 @@ class ProfileStore {
 
 // Message-box styles the program uses.
 enum : uint32_t {
-    kMbStop = 0x10,
     kMbExclamation = 0x30,
     kMbInformation = 0x40,
     kMbForeground = 0x10000,
@@ -161,12 +156,10 @@ class Ui {
         const OutputFolderRequest& request) = 0;
 
     // The progress window: shown modelessly, its handle (loading it hidden
-    // when it is not loaded yet), and unloading it.
+    // when it is not loaded yet), and unloading it; then every window.
     virtual void ShowProgressWindow() = 0;
     virtual WindowRef ProgressWindow() = 0;
     virtual void UnloadProgressWindow() = 0;
-
-    // Unloads every window of the program.
     virtual void UnloadAll() = 0;
 
     virtual void ShowMessage(const std::wstring& text, uint32_t style,

@@ -62,11 +62,9 @@ int InteractiveRun(Platform& p, const std::wstring& arguments) {
     return kExitSuccess;
 }
 
-// The output folder of a Silent Mode run, settled as Force says: tested
-// (and asked for when missing), created, or neither. Nothing when the run
-// ends here; exitCode says how.
-std::optional<std::wstring> SilentOutputFolder(Platform& p, const Settings& settings,
-                                               int& exitCode) {
+// A Silent Mode run. The output folder comes first, settled as Force says:
+// tested (and asked for when missing), created, or neither.
+int SilentRun(Platform& p, const Settings& settings, const std::wstring& arguments) {
     const std::wstring location = settings.Text(Section::Silent, Key::Location);
     if (location.size() == kMaxSettingLength && settings.TooLong(Section::Silent, Key::Location)) {
         // Only its start came back: a folder of that name is not the one
@@ -75,31 +73,21 @@ std::optional<std::wstring> SilentOutputFolder(Platform& p, const Settings& sett
                              std::to_wstring(kMaxSettingLength) +
                              L" characters, so nothing was copied.",
                          kMbExclamation, L"Error");
-        exitCode = kExitNoOutputFolder;
-        return std::nullopt;
+        return kExitNoOutputFolder;
     }
-    const std::wstring folder = AddBackslash(location);
+    CopyOptions options{AddBackslash(location)};
     const int16_t force = settings.Number(Section::Silent, Key::Force);
-    if (force == 0 && !p.fs.FolderExists(folder)) {
-        // The dialog's folder is used; its attribute boxes are not, the
-        // set of section Silent is read afterwards.
-        const std::optional<CopyOptions> choice = p.ui.ShowOutputFolderDialog({true, folder});
-        exitCode = kExitCancelled;
-        return choice ? std::optional(choice->outputFolder) : std::nullopt;
-    }
-    if (force == 1 && !MakeSureDirectoryPathExists(p.fs, folder)) {
+    if (force == 0 && !p.fs.FolderExists(options.outputFolder)) {
+        // The dialog's folder is used; its attribute boxes are not, the set
+        // of section Silent is read below.
+        const auto choice = p.ui.ShowOutputFolderDialog({true, options.outputFolder});
+        if (!choice) {
+            return kExitCancelled;
+        }
+        options.outputFolder = choice->outputFolder;
+    } else if (force == 1 && !MakeSureDirectoryPathExists(p.fs, options.outputFolder)) {
         p.ui.ShowMessage(L"Not to Create Folder", kMbExclamation, L"Error");
-        exitCode = kExitNoOutputFolder;
-        return std::nullopt;
-    }
-    return folder;
-}
-
-int SilentRun(Platform& p, const Settings& settings, const std::wstring& arguments) {
-    int exitCode = kExitSuccess;
-    const std::optional<std::wstring> folder = SilentOutputFolder(p, settings, exitCode);
-    if (!folder) {
-        return exitCode;
+        return kExitNoOutputFolder;
     }
     p.shell.AddTrayIcon(p.ui.ProgressWindow(), p.process.ProductName());
 
@@ -110,8 +98,6 @@ int SilentRun(Platform& p, const Settings& settings, const std::wstring& argumen
     for (const size_t i : {1, 2, 3, 0}) {
         states[i] = settings.Number(Section::Silent, kAttributeKeys[i]);
     }
-    CopyOptions options;
-    options.outputFolder = *folder;
     options.attributes = AttributeMask(states);
     options.setAttributes = ReadNumber(settings.Text(Section::Silent, Key::Attributes)) != 0;
 

@@ -35,8 +35,7 @@ inline constexpr SettingsKey kSettingsKeys[] = {
     {Section::Setting, Key::Archive},
 };
 
-// The names in the file.
-const wchar_t* SectionName(Section section);
+const wchar_t* SectionName(Section section);  // the names in the file
 const wchar_t* KeyName(Key key);
 
 // The keys of the attribute set, in its order, and the bit each one gives.

@@ -164,19 +164,14 @@ void DriveList::Attach(HWND control) {
     }
 }
 
-bool DriveList::Select(wchar_t letter) {
+void DriveList::Select(wchar_t letter) {
     letter = static_cast<wchar_t>(towupper(letter));
-    if (letter == Selected()) {
-        return false;
-    }
     const LRESULT count = SendMessageW(hwnd_, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
+    for (LRESULT i = 0; i < count && letter != Selected(); ++i) {
         if (static_cast<wchar_t>(SendMessageW(hwnd_, CB_GETITEMDATA, i, 0)) == letter) {
             SendMessageW(hwnd_, CB_SETCURSEL, i, 0);
-            return true;
         }
     }
-    return false;
 }
 
 wchar_t DriveList::Selected() const {

@@ -20,12 +20,9 @@ namespace larkspur::ui {
 
 class DriveList {
   public:
-    // Fills the list with the machine's drives; none selected.
-    void Attach(HWND control);
-    // Selects the drive of letter; true when the selection changed.
-    bool Select(wchar_t letter);
-    // The selected drive's letter, upper case; 0 when none is.
-    wchar_t Selected() const;
+    void Attach(HWND control);    // fills the list with the machine's drives
+    void Select(wchar_t letter);  // when the list has that drive
+    wchar_t Selected() const;     // upper case; 0 when none is
 
   private:
     HWND hwnd_ = nullptr;
@@ -39,18 +36,15 @@ class FolderList {
     // the system's error code when the folder cannot be listed, in which case
     // the list stays as it was.
     DWORD Open(const std::wstring& folder);
-    // Opens the open folder again, for folders made meanwhile.
-    DWORD Refresh() { return Open(open_); }
 
     // The open folder, as the list gives it: no trailing backslash except at
     // the root of a drive.
     const std::wstring& OpenFolder() const { return open_; }
-    // The highlighted entry's folder; empty when none is highlighted.
+    // The folders of the highlighted entry (empty when none is), of entry
+    // i, and the entry of the open folder.
     std::wstring Highlighted() const;
-    // Entry i's folder.
     const std::wstring& Entry(size_t i) const { return entries_[i]; }
     size_t EntryCount() const { return entries_.size(); }
-    // The entry of the open folder.
     size_t OpenEntry() const { return openEntry_; }
 
     // Keeps the single column as wide as the list.

@@ -6,16 +6,12 @@ namespace larkspur::ui {
 
 namespace {
 
-// The system's message font at dpi: the window default.
+// The system's message font at dpi: the window default. Should the query
+// fail, the empty record gives GDI's default font.
 LOGFONTW DefaultFont(UINT dpi) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
-    if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
-        LOGFONTW lf{};
-        lf.lfHeight = -MulDiv(12, static_cast<int>(dpi), 96);
-        lstrcpynW(lf.lfFaceName, L"MS Shell Dlg 2", LF_FACESIZE);
-        return lf;
-    }
+    SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
     return metrics.lfMessageFont;
 }
 

@@ -26,8 +26,7 @@ struct FontSpec {
 // Japanese UI face, any other to the default face.
 LOGFONTW WantedFont(const FontSpec* spec, UINT dpi);
 
-// The font's cell height and the width of text in it.
-SIZE Measure(HFONT font, const wchar_t* text);
+SIZE Measure(HFONT font, const wchar_t* text);  // the text's width, the cell's height
 
 // The fonts one window uses, each made once and deleted with the cache.
 class FontCache {

@@ -95,10 +95,6 @@ std::wstring TextOf(HWND hwnd) {
     return text;
 }
 
-Form::~Form() {
-    Unload();
-}
-
 bool Form::Load(HWND owner) {
     if (hwnd_) {
         return true;
@@ -154,6 +150,12 @@ int Form::Check(int row) const {
 
 void Form::SetCheck(int row, int state) {
     SendMessageW(Control(row), BM_SETCHECK, static_cast<WPARAM>(state), 0);
+}
+
+void Form::Enable(std::span<const int> rows, bool on) {
+    for (const int row : rows) {
+        EnableWindow(Control(row), on);
+    }
 }
 
 void Form::CreateControls() {
@@ -232,17 +234,19 @@ void Form::SizeClientArea() {
     }
 }
 
-void Form::CenterOnScreen() {
+void Form::CenterIn(const RECT& area) {
     RECT window;
     GetWindowRect(hwnd_, &window);
+    SetWindowPos(hwnd_, nullptr, (area.left + area.right - (window.right - window.left)) / 2,
+                 (area.top + area.bottom - (window.bottom - window.top)) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::CenterOnScreen() {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor);
-    const RECT& work = monitor.rcWork;
-    const int width = window.right - window.left, height = window.bottom - window.top;
-    SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - width) / 2,
-                 work.top + (work.bottom - work.top - height) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    CenterIn(monitor.rcWork);
 }
 
 void Form::RunModal(HWND owner) {

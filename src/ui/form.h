@@ -95,12 +95,11 @@ inline int Scale(int value, UINT dpi) {
 class Form {
   public:
     explicit Form(const FormSpec& spec) : spec_(spec) {}
-    virtual ~Form();
+    virtual ~Form() { Unload(); }
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
-    // The window's handle; 0 when it is not loaded.
-    HWND hwnd() const { return hwnd_; }
+    HWND hwnd() const { return hwnd_; }  // 0 when it is not loaded
     // Creates the window, hidden, and runs its load step; nothing when loaded.
     bool Load(HWND owner = nullptr);
     // Destroys the window; nothing when it is not loaded.
@@ -116,29 +115,24 @@ class Form {
     // greyed) and on when it is off; greyed comes only from SetCheck.
     int Check(int row) const;
     void SetCheck(int row, int state);
+    void Enable(std::span<const int> rows, bool on);
 
     // Shows the window and runs a message loop until EndModal, with the owner
     // disabled meanwhile.
     void RunModal(HWND owner = nullptr);
     void EndModal();
 
-    // Places the window in the middle of its monitor's work area.
+    // Places the window in the middle of area, or of its monitor's work area.
+    void CenterIn(const RECT& area);
     void CenterOnScreen();
 
   protected:
     // The load step: runs after the controls exist, before the window shows.
     virtual void OnLoad() {}
-    // A control's WM_COMMAND; a check box has taken its new state already.
-    virtual void OnCommand(int row, WORD code) {
-        (void)row;
-        (void)code;
-    }
-    // A control's WM_NOTIFY.
-    virtual LRESULT OnNotify(int row, NMHDR* header) {
-        (void)row;
-        (void)header;
-        return 0;
-    }
+    // A control's WM_COMMAND (a check box has taken its new state already)
+    // and WM_NOTIFY.
+    virtual void OnCommand(int /*row*/, WORD /*code*/) {}
+    virtual LRESULT OnNotify(int /*row*/, NMHDR* /*header*/) { return 0; }
     // Enter and Esc, as the dialog manager reports them.
     virtual void OnDefaultKey() {}
     virtual void OnCancelKey() {}

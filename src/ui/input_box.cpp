@@ -19,16 +19,14 @@ constexpr ControlRow kRows[] = {
 static_assert(IndexesRows(kRows, kControlCount));
 
 const FormSpec kInputBoxSpec{
-    kInputBoxClass,      L"", 360,   130, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
-    WS_EX_DLGMODALFRAME, 0,   kRows,
-};
+    kInputBoxClass,      L"", 360,  130, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+    WS_EX_DLGMODALFRAME, 0,   kRows};
 
 class InputBoxWindow : public Form {
   public:
     InputBoxWindow(const std::wstring& prompt, const std::wstring& title)
         : Form(kInputBoxSpec), prompt_(prompt), title_(title) {}
-    bool confirmed = false;
-    std::wstring answer;
+    std::wstring answer;  // set by OK only
 
   protected:
     void OnLoad() override {
@@ -49,7 +47,6 @@ class InputBoxWindow : public Form {
     }
     void OnDefaultKey() override {
         answer = TextOf(Control(kAnswerEdit));
-        confirmed = true;
         EndModal();
     }
     void OnCancelKey() override { EndModal(); }
@@ -59,16 +56,6 @@ class InputBoxWindow : public Form {
     std::wstring prompt_, title_;
 };
 
-// Over the middle of the owner, as a prompt belongs to what asked it.
-void CenterOver(HWND window, HWND owner) {
-    RECT w, o;
-    GetWindowRect(window, &w);
-    GetWindowRect(owner, &o);
-    SetWindowPos(window, nullptr, (o.left + o.right - (w.right - w.left)) / 2,
-                 (o.top + o.bottom - (w.bottom - w.top)) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 }  // namespace
 
 std::wstring InputBox(HWND owner, const std::wstring& prompt, const std::wstring& title) {
@@ -76,14 +63,16 @@ std::wstring InputBox(HWND owner, const std::wstring& prompt, const std::wstring
     if (!form.Load(owner)) {
         return std::wstring();
     }
-    if (owner) {
-        CenterOver(form.hwnd(), owner);
+    // Over the middle of the owner, as a prompt belongs to what asked it.
+    RECT area;
+    if (owner && GetWindowRect(owner, &area)) {
+        form.CenterIn(area);
     } else {
         form.CenterOnScreen();
     }
     form.RunModal(owner);
     form.Unload();
-    return form.confirmed ? form.answer : std::wstring();
+    return form.answer;
 }
 
 }  // namespace larkspur::ui

@@ -77,10 +77,9 @@ void OutputFolderDialog::OnLoad() {
 
     std::wstring candidate;
     if (!request_.silent) {
-        const std::wstring use = settings_.Text(Section::Setting, Key::Use);
-        const int16_t useNumber = RoundToInt16(ReadNumber(use));
-        SetCheck(kSetDefaultBox, CheckStateOf(useNumber));
-        if (use.empty() || useNumber == 0) {
+        const int16_t use = settings_.Number(Section::Setting, Key::Use);
+        SetCheck(kSetDefaultBox, CheckStateOf(use));
+        if (use == 0) {
             return;  // no defaults: everything as created
         }
         LoadAttributes(Section::Setting);
@@ -177,10 +176,7 @@ void OutputFolderDialog::OpenFolder(const std::wstring& folder) {
 }
 
 void OutputFolderDialog::OnAttributesClicked() {
-    const BOOL on = Check(kAttributesBox) != 0;
-    for (const int row : kAttributeBoxes) {
-        EnableWindow(Control(row), on);
-    }
+    Enable(kAttributeBoxes, Check(kAttributesBox) != 0);
 }
 
 void OutputFolderDialog::OnDriveChanged() {
@@ -218,8 +214,7 @@ void OutputFolderDialog::OnOk() {
 }
 
 void OutputFolderDialog::OnCancel() {
-    choice_.reset();
-    EndModal();
+    EndModal();  // no choice
 }
 
 void OutputFolderDialog::OnNewFolder() {

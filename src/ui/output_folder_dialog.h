@@ -36,8 +36,7 @@ class OutputFolderDialog : public Form {
 
     OutputFolderDialog(Platform& p, const OutputFolderRequest& request);
 
-    // The choice OK handed over; nothing after Cancel or the close box.
-    const std::optional<CopyOptions>& Choice() const { return choice_; }
+    const std::optional<CopyOptions>& Choice() const { return choice_; }  // set by OK
     const FolderList& Folders() const { return folders_; }
     const DriveList& Drives() const { return drives_; }
 
@@ -59,8 +58,7 @@ class OutputFolderDialog : public Form {
     void OnAttributesClicked();
     void OnDriveChanged();
 
-    // Sets the four attribute boxes and the heading from a settings section.
-    void LoadAttributes(Section section);
+    void LoadAttributes(Section section);  // the four boxes and their heading
     void ShowOpenError(DWORD error);
 
     Platform& p_;

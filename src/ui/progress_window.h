@@ -21,10 +21,8 @@ class ProgressWindow : public Form {
     static const FormSpec kSpec;
 
     explicit ProgressWindow(Process& process);
-    // The window's handle, loading the window hidden if needed.
-    HWND Handle();
-    // Shows it, centred, without making it modal.
-    void Show();
+    HWND Handle();  // loading the window hidden if needed
+    void Show();    // centred, not modal
 
   protected:
     void OnLoad() override;

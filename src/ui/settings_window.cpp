@@ -133,20 +133,14 @@ void SettingsWindow::OnCommand(int row, WORD code) {
 }
 
 void SettingsWindow::OnSilentModeClicked() {
-    const BOOL on = Check(kSilentModeBox) != 0;
-    for (const int row : kSilentModeControls) {
-        EnableWindow(Control(row), on);
-    }
-    if (on) {
+    Enable(kSilentModeControls, Check(kSilentModeBox) != 0);
+    if (Check(kSilentModeBox) != 0) {
         OnAttributesClicked();
     }
 }
 
 void SettingsWindow::OnAttributesClicked() {
-    const BOOL on = Check(kAttributesBox) != 0;
-    for (const int row : kAttributeBoxes) {
-        EnableWindow(Control(row), on);
-    }
+    Enable(kAttributeBoxes, Check(kAttributesBox) != 0);
 }
 
 void SettingsWindow::OnBrowse() {
@@ -246,8 +240,7 @@ bool SettingsWindow::SaveSettings() {
 }
 
 void SettingsWindow::OnCancel() {
-    saved_ = false;
-    EndModal();
+    EndModal();  // nothing saved
 }
 
 void SettingsWindow::Message(const std::wstring& text, UINT style, const std::wstring& title) {

@@ -43,8 +43,7 @@ class SettingsWindow : public Form {
 
     explicit SettingsWindow(Platform& p);
 
-    // True once the settings were saved with OK.
-    bool Saved() const { return saved_; }
+    bool Saved() const { return saved_; }  // with OK
 
   protected:
     void OnLoad() override;

@@ -38,7 +38,7 @@ class SplitArgsTest : public ::testing::Test {
         m.fs.File(L"C:\\trailing .txt ");
         m.fs.File(L"C:\\Work\\rel.txt");
     }
-    void Split(const std::wstring& arguments) { items = SplitArgs(SplitAtSpaces(arguments), m.fs); }
+    void Split(const std::wstring& arguments) { items = SplitArgs(arguments, m.fs); }
     std::vector<std::wstring> Files() const { return items.files; }
     std::vector<std::wstring> Folders() const { return items.folders; }
     SentItems items;

@@ -54,7 +54,7 @@ class HookedShell : public win32::Win32Shell {
 struct Machine {
     InProcess process;
     HookedShell shell;
-    app::Win32Machine win32{process, shell};
+    app::Win32Machine win32{process, &shell};
     Platform& platform = win32.platform;
 };
 

@@ -53,7 +53,6 @@ class Win32Shell : public Shell {
 
   private:
     HWND trayOwner_ = nullptr;
-    std::wstring trayTip_;
     IconHandle trayIcon_;  // kept loaded while the icon is in the tray
 };
 

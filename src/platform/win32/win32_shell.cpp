@@ -54,16 +54,15 @@ CopyOutcome Win32Shell::CopyFiles(WindowRef owner, const std::wstring& from, con
 
 void Win32Shell::AddTrayIcon(WindowRef owner, const std::wstring& tip) {
     trayOwner_ = Hwnd(owner);
-    trayTip_ = tip;
     trayIcon_.reset(
         static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY),
                                       IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
-    NOTIFYICONDATAW data = IconData(trayOwner_, trayIcon_.get(), trayTip_);
+    NOTIFYICONDATAW data = IconData(trayOwner_, trayIcon_.get(), tip);
     Shell_NotifyIconW(NIM_ADD, &data);
 }
 
 void Win32Shell::RemoveTrayIcon() {
-    NOTIFYICONDATAW data = IconData(trayOwner_, trayIcon_.get(), trayTip_);
+    NOTIFYICONDATAW data = IconData(trayOwner_, nullptr, L"");  // the owner and id name it
     Shell_NotifyIconW(NIM_DELETE, &data);
     trayIcon_.reset();
 }
