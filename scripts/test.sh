@@ -7,6 +7,7 @@ scripts/install-deps.sh
 
 # Formatting is part of the build's hygiene, like the warnings (-Werror).
 git ls-files -- '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+scripts/check-layers.sh
 
 cmake --preset native
 cmake --build --preset native
