@@ -13,6 +13,7 @@
 
 #include <algorithm>
 
+#include "copy/engine.h"
 #include "paths/paths.h"
 
 namespace larkspur {
@@ -85,19 +86,21 @@ std::vector<std::wstring> SharedDestinations(const std::vector<SourceFile>& file
 
 // What stops a run before anything is copied; success when nothing does.
 Verdict CheckBeforeCopy(FileSystem& fs, const std::vector<SourceFile>& files,
-                        const std::vector<std::wstring>& to, const std::wstring& outputFolder) {
+                        const std::vector<std::wstring>& to, const std::wstring& outputFolder,
+                        bool shell) {
     // The shell's file operation takes classic paths only (and Wine's
     // crashes on longer ones), so a run that needs them stops before
-    // anything is copied rather than half done.
+    // anything is copied rather than half done. The own engine takes
+    // paths up to the platform's limit.
     std::vector<std::wstring> tooLong;
-    for (const SourceFile& file : files) {
-        if (file.path.size() > kShellPathLimit) {
-            tooLong.push_back(file.path);
+    for (size_t i = 0; shell && i < files.size(); ++i) {
+        if (files[i].path.size() > kShellPathLimit) {
+            tooLong.push_back(files[i].path);
         }
     }
-    for (const std::wstring& destination : to) {
-        if (destination.size() > kShellPathLimit) {
-            tooLong.push_back(destination);
+    for (size_t i = 0; shell && i < to.size(); ++i) {
+        if (to[i].size() > kShellPathLimit) {
+            tooLong.push_back(to[i]);
         }
     }
     if (!tooLong.empty()) {
@@ -175,19 +178,23 @@ std::vector<std::wstring> Destinations(const std::vector<SourceFile>& files,
 }
 
 Verdict CopyFiles(Platform& p, const std::vector<SourceFile>& files, const CopyOptions& options,
-                  uint32_t flags, WindowRef owner) {
+                  const CopyMethod& method) {
     if (files.empty()) {
-        return Verdict{};  // only empty folders were sent: nothing to ask the shell for
+        return Verdict{};  // only empty folders were sent: nothing to copy
     }
     const std::vector<std::wstring> to = Destinations(files, options.outputFolder);
-    Verdict refusal = CheckBeforeCopy(p.fs, files, to, options.outputFolder);
+    Verdict refusal = CheckBeforeCopy(p.fs, files, to, options.outputFolder, !method.ownEngine);
     if (!refusal.Succeeded()) {
         return refusal;
+    }
+    if (method.ownEngine) {
+        return CopyWithEngine(p, files, to, options, EngineThreads());
     }
 
     const std::wstring from = MultiString(files, &SourceFile::path);
     const std::vector<InTheWay> cleared = ClearAttributesInTheWay(p.fs, to);
-    const CopyOutcome outcome = p.shell.CopyFiles(owner, from, MultiString(to), flags);
+    const CopyOutcome outcome =
+        p.shell.CopyFiles(method.owner, from, MultiString(to), method.shellFlags);
     if (outcome.result != 0) {
         // What the shell copied before it stopped stays, without the chosen
         // attributes; the verdict says what is missing.

@@ -50,15 +50,24 @@ std::wstring MultiString(const std::vector<Item>& items, Path path = {}) {
 std::vector<std::wstring> Destinations(const std::vector<SourceFile>& files,
                                        const std::wstring& outputFolder);
 
-// Copies every file into the output folder with one shell request owned by
-// owner, then, when options.setAttributes is true, gives every copy exactly
-// options.attributes; the verdict says what happened. Paths the shell
-// cannot take, files that would be copied onto themselves and files of one
-// name that would land on one copy stop the run before anything is copied.
-// Destinations in the way with Read Only, Hidden or System lose those bits
-// before the copy; the ones the copy does not replace get them back unless
-// the attribute pass sets them anyway.
+// How the files are copied: one request of the shell's file operation with
+// shellFlags, its dialogs owned by owner; or, with ownEngine, the program's
+// own engine (copy/engine.h).
+struct CopyMethod {
+    bool ownEngine = false;
+    uint32_t shellFlags = 0;
+    WindowRef owner = 0;
+};
+
+// Copies every file into the output folder, then, when
+// options.setAttributes is true, gives every copy exactly
+// options.attributes; the verdict says what happened. Files that would be
+// copied onto themselves, files of one name that would land on one copy and,
+// for the shell, paths it cannot take stop the run before anything is
+// copied. For the shell, destinations in the way with Read Only, Hidden or
+// System lose those bits before the copy; the ones the copy does not
+// replace get them back unless the attribute pass sets them anyway.
 Verdict CopyFiles(Platform& p, const std::vector<SourceFile>& files, const CopyOptions& options,
-                  uint32_t flags, WindowRef owner);
+                  const CopyMethod& method);
 
 }  // namespace larkspur

@@ -71,6 +71,11 @@ class FileSystem {
     // When the file was last written, in the platform's units; 0 when the
     // path names nothing. Only compared with itself.
     virtual uint64_t WriteTime(const std::wstring& path) = 0;
+
+    // The platform's file copy: content, alternate data streams, times and
+    // attributes, replacing a file at to; true when it was copied. Safe to
+    // call from several threads at once, as every call above is.
+    virtual bool Copy(const std::wstring& from, const std::wstring& to) = 0;
 };
 
 // What the shell's file operation answered to a copy request.
@@ -96,6 +101,8 @@ class Shell {
     // The notification-area icon of a Silent Mode run, with tip as its text.
     virtual void AddTrayIcon(WindowRef owner, const std::wstring& tip) = 0;
     virtual void RemoveTrayIcon() = 0;
+    // Tells open Explorer windows that the content of folder changed.
+    virtual void NotifyFolderChanged(const std::wstring& folder) = 0;
 
     virtual std::wstring SpecialFolder(int folder, WindowRef owner) = 0;  // empty: failed
     // Writes a shortcut file at link pointing at target, nothing else set;

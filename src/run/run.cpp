@@ -38,13 +38,14 @@ int Report(Platform& p, const Verdict& verdict) {
 
 // The sources, then the copy: the first verdict that is not a success.
 Verdict CollectAndCopy(Platform& p, const std::wstring& arguments, const CopyOptions& options,
-                       uint32_t flags) {
+                       CopyMethod method) {
     const Sources sources = CollectSources(p, arguments, options.outputFolder);
     if (!sources.missing.empty()) {
         return MissingItems(sources.missing);
     }
     p.ui.YieldToWindowSystem();
-    return CopyFiles(p, sources.files, options, flags, p.ui.ProgressWindow());
+    method.owner = p.ui.ProgressWindow();
+    return CopyFiles(p, sources.files, options, method);
 }
 
 int InteractiveRun(Platform& p, const std::wstring& arguments) {
@@ -53,7 +54,9 @@ int InteractiveRun(Platform& p, const std::wstring& arguments) {
         return kExitCancelled;
     }
     p.ui.ShowProgressWindow();
-    const Verdict verdict = CollectAndCopy(p, arguments, *choice, kInteractiveCopyFlags);
+    // The shell's copy, for its progress and its questions before it
+    // replaces a file.
+    const Verdict verdict = CollectAndCopy(p, arguments, *choice, {false, kInteractiveCopyFlags});
     if (!verdict.Succeeded()) {
         return Report(p, verdict);
     }
@@ -101,7 +104,9 @@ int SilentRun(Platform& p, const Settings& settings, const std::wstring& argumen
     options.attributes = AttributeMask(states);
     options.setAttributes = ReadNumber(settings.Text(Section::Silent, Key::Attributes)) != 0;
 
-    const Verdict verdict = CollectAndCopy(p, arguments, options, kSilentCopyFlags);
+    // The own engine, unless Engine=1 asks for the shell's copy.
+    const bool shell = settings.Number(Section::Silent, Key::Engine) == 1;
+    const Verdict verdict = CollectAndCopy(p, arguments, options, {!shell, kSilentCopyFlags});
     p.shell.RemoveTrayIcon();
     return verdict.Succeeded() ? kExitSuccess : Report(p, verdict);
 }

@@ -26,7 +26,8 @@ const wchar_t* SectionName(Section section) {
 
 const wchar_t* KeyName(Key key) {
     static constexpr const wchar_t* kNames[] = {
-        L"Use", L"Location", L"Force", L"Attributes", L"ReadOnly", L"Hidden", L"System", L"Archive",
+        L"Use",    L"Location", L"Force",   L"Attributes", L"ReadOnly",
+        L"Hidden", L"System",   L"Archive", L"Engine",
     };
     return kNames[static_cast<size_t>(key)];
 }

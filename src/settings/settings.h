@@ -15,7 +15,7 @@ namespace larkspur {
 // Setting: the output folder dialog's remembered choices.
 enum class Section { Silent, Setting };
 
-enum class Key { Use, Location, Force, Attributes, ReadOnly, Hidden, System, Archive };
+enum class Key { Use, Location, Force, Attributes, ReadOnly, Hidden, System, Archive, Engine };
 
 struct SettingsKey {
     Section section;
@@ -23,16 +23,16 @@ struct SettingsKey {
 };
 
 // Every key the program reads or writes, section by section, in the order
-// the windows write them.
+// the windows write them (Engine is read only).
 inline constexpr SettingsKey kSettingsKeys[] = {
-    {Section::Silent, Key::Use},         {Section::Silent, Key::Location},
-    {Section::Silent, Key::Force},       {Section::Silent, Key::Attributes},
-    {Section::Silent, Key::ReadOnly},    {Section::Silent, Key::Hidden},
-    {Section::Silent, Key::System},      {Section::Silent, Key::Archive},
-    {Section::Setting, Key::Use},        {Section::Setting, Key::Location},
-    {Section::Setting, Key::Attributes}, {Section::Setting, Key::ReadOnly},
-    {Section::Setting, Key::Hidden},     {Section::Setting, Key::System},
-    {Section::Setting, Key::Archive},
+    {Section::Silent, Key::Use},       {Section::Silent, Key::Location},
+    {Section::Silent, Key::Force},     {Section::Silent, Key::Attributes},
+    {Section::Silent, Key::ReadOnly},  {Section::Silent, Key::Hidden},
+    {Section::Silent, Key::System},    {Section::Silent, Key::Archive},
+    {Section::Silent, Key::Engine},    {Section::Setting, Key::Use},
+    {Section::Setting, Key::Location}, {Section::Setting, Key::Attributes},
+    {Section::Setting, Key::ReadOnly}, {Section::Setting, Key::Hidden},
+    {Section::Setting, Key::System},   {Section::Setting, Key::Archive},
 };
 
 const wchar_t* SectionName(Section section);  // the names in the file

@@ -98,4 +98,9 @@ uint64_t Win32FileSystem::WriteTime(const std::wstring& path) {
            data.ftLastWriteTime.dwLowDateTime;
 }
 
+bool Win32FileSystem::Copy(const std::wstring& from, const std::wstring& to) {
+    return CopyFileExW(ForApi(from).c_str(), ForApi(to).c_str(), nullptr, nullptr, nullptr, 0) !=
+           FALSE;
+}
+
 }  // namespace larkspur::win32

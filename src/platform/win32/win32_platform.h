@@ -39,6 +39,7 @@ class Win32FileSystem : public FileSystem {
     bool CreateFolder(const std::wstring& path) override;
     bool SetAttributes(const std::wstring& path, uint32_t attributes) override;
     uint64_t WriteTime(const std::wstring& path) override;
+    bool Copy(const std::wstring& from, const std::wstring& to) override;
 };
 
 class Win32Shell : public Shell {
@@ -47,6 +48,7 @@ class Win32Shell : public Shell {
                           uint32_t flags) override;
     void AddTrayIcon(WindowRef owner, const std::wstring& tip) override;
     void RemoveTrayIcon() override;
+    void NotifyFolderChanged(const std::wstring& folder) override;
     std::wstring SpecialFolder(int folder, WindowRef owner) override;
     bool MakeShortcut(const std::wstring& link, const std::wstring& target) override;
     void OpenLink(const std::wstring& address, const std::wstring& folder) override;

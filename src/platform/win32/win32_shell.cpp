@@ -67,6 +67,10 @@ void Win32Shell::RemoveTrayIcon() {
     trayIcon_.reset();
 }
 
+void Win32Shell::NotifyFolderChanged(const std::wstring& folder) {
+    SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHW, folder.c_str(), nullptr);
+}
+
 std::wstring Win32Shell::SpecialFolder(int folder, WindowRef owner) {
     wchar_t path[MAX_PATH] = {};
     SHGetFolderPathW(Hwnd(owner), folder, nullptr, SHGFP_TYPE_CURRENT, path);
