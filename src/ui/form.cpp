@@ -9,11 +9,11 @@
 //   boxes are clipped by their siblings, or they would paint over them.
 // - Frames are plain group boxes, not containers: a control "in" a frame is a
 //   child of the window placed at the frame's position plus its own.
-// - Fonts are chosen so that a label's text always fits: when the wanted
-//   font's cell is taller than the control (12-pixel labels with a 9-point
-//   system font, say), the same face is used at the control's height, and
-//   when the caption is wider (a substitute face with wider glyphs), at the
-//   size that makes it as wide as the control.
+// - Fonts are chosen so that every caption fits its control, whatever face
+//   the machine gives: when the wanted font's cell is taller than the
+//   control (12-pixel labels with a 9-point system font, say), the same face
+//   is used at the control's height, and when the caption is wider (a
+//   substitute face with wider glyphs), at the size that makes it fit.
 // - Links are static controls with SS_NOTIFY, which makes them report clicks
 //   (STN_CLICKED) and hit-test as client area, so the window can give them
 //   the hand cursor in WM_SETCURSOR and their colour in WM_CTLCOLORSTATIC.
@@ -190,10 +190,27 @@ void Form::CreateControls() {
 
 HFONT Form::FontFor(const ControlRow& row) {
     const LOGFONTW wanted = WantedFont(row.font, dpi_);
-    if (row.kind != Kind::Label && row.kind != Kind::Link) {
-        return fonts_.Get(wanted);
+    // The room a caption has: all of a label or a link, a check box less
+    // its square and the gap after it, a button less its edges.
+    int margin = 0;
+    switch (row.kind) {
+        case Kind::Label:
+        case Kind::Link:
+            break;
+        case Kind::CheckBox:
+            margin = 17;
+            break;
+        case Kind::Button:
+        case Kind::DefaultButton:
+            margin = 6;
+            break;
+        default:
+            return fonts_.Get(wanted);  // no caption of its own to fit
     }
-    return fonts_.Fitting(wanted, row.caption, Scale(row.width, dpi_), Scale(row.height, dpi_));
+    std::wstring caption = row.caption ? row.caption : L"";
+    std::erase(caption, L'&');  // an access key's mark is not drawn
+    return fonts_.Fitting(wanted, caption.c_str(), Scale(row.width - margin, dpi_),
+                          Scale(row.height, dpi_));
 }
 
 void Form::Layout() {
