@@ -1,6 +1,6 @@
 #!/bin/sh
 # Installs what building and testing Larkspur needs, when it is missing:
-# CMake and Ninja, the native compilers, mingw-w64 (posix threads), Wine,
+# CMake and Ninja, the native compiler, mingw-w64 (posix threads), Wine,
 # Xvfb, GoogleTest's sources and clang-format. Debian or Ubuntu.
 set -eu
 
@@ -20,10 +20,6 @@ need wine64 test -x /usr/lib/wine/wine64
 need xvfb command -v Xvfb
 need googletest test -f /usr/src/googletest/CMakeLists.txt
 need clang-format command -v clang-format
-# The fuzz targets (scripts/fuzz.sh): clang and its libFuzzer runtime.
-need clang command -v clang++
-need libclang-rt-14-dev sh -c \
-    'test -f "$(clang++ -print-file-name="libclang_rt.fuzzer-$(uname -m).a")"'
 
 [ -z "$missing" ] && exit 0
 echo "Installing:$missing"

@@ -12,7 +12,6 @@ scripts/check-layers.sh
 cmake --preset native
 cmake --build --preset native
 ctest --preset native
-scripts/fuzz.sh 3
 
 cmake --preset mingw
 cmake --build --preset mingw

@@ -1,257 +1,230 @@
-// Destinations, the shell request and the attribute pass.
+// From sent items to copies: the walk, the destinations, what stops a run
+// before the copy, the shell's copy and the own engine, each judged by the
+// files it leaves and the verdict it returns.
 #include <gtest/gtest.h>
 
 #include "copy/copy.h"
-#include "copy/sources.h"
+#include "copy/engine.h"
 #include "fakes.h"
 
 namespace larkspur::testing {
 namespace {
 
-std::wstring Multi(std::initializer_list<std::wstring> paths) {
-    std::wstring s;
-    for (const auto& p : paths) {
-        s += p;
-        s.push_back(L'\0');
-    }
-    s.push_back(L'\0');
-    return s;
-}
+constexpr uint32_t kRhs = kAttrReadOnly | kAttrHidden | kAttrSystem;
 
 class CopyTest : public ::testing::Test {
   protected:
     Machine m;
-    void SetUp() override { m.fs.Folder(L"D:\\Out"); }
-    // The argument splitting and the folder walks, as a run does them.
-    void Collect(const std::wstring& arguments) {
-        sources = CollectSources(m.platform, arguments, options.outputFolder);
-    }
-    int Copy(uint32_t flags) {
-        verdict = CopyFiles(m.platform, sources.files, options, flags, FakeUi::kProgressHandle);
-        if (!verdict.message.empty()) {
-            m.log.push_back(L"message " + verdict.message);
-        }
-        return verdict.exitCode;
-    }
-    std::vector<std::wstring> Paths() const {
-        std::vector<std::wstring> paths;
-        for (const SourceFile& file : sources.files) {
-            paths.push_back(file.path);
-        }
-        return paths;
-    }
     CopyOptions options{L"D:\\Out\\", 0, false};
     Sources sources;
     Verdict verdict;
-    uint32_t AttributesOf(const std::wstring& path) { return m.fs.Attributes(path); }
+
+    // The sent items collected and copied as a run does; the exit code.
+    int Copy(const std::wstring& arguments, bool ownEngine = false) {
+        sources = CollectSources(m.platform, arguments, options.outputFolder);
+        verdict = CopyFiles(m.platform, sources.files, options,
+                            {ownEngine, kSilentCopyFlags, FakeUi::kProgress});
+        return sources.missing.empty() ? verdict.exitCode : -1;
+    }
+    std::wstring Landed() const {  // the destinations below the output folder
+        std::wstring text;
+        for (const std::wstring& to : Destinations(sources.files, options.outputFolder)) {
+            text += to.substr(options.outputFolder.size()) + L"|";
+        }
+        return text;
+    }
 };
 
-TEST_F(CopyTest, WorkedExample) {
-    m.fs.File(L"C:\\Docs\\Proj\\x.txt");
-    m.fs.File(L"C:\\Docs\\Proj\\Sub\\y.txt");
-    m.fs.File(L"C:\\Docs\\a.txt");
-    Collect(L"C:\\Docs\\Proj C:\\Docs\\a.txt");
-    ASSERT_EQ(Paths(), (std::vector<std::wstring>{L"C:\\Docs\\a.txt", L"C:\\Docs\\Proj\\x.txt",
-                                                  L"C:\\Docs\\Proj\\Sub\\y.txt"}));
-
-    options.setAttributes = true;
-    options.attributes = 1;
-    EXPECT_EQ(Copy(kSilentCopyFlags), kExitSuccess);
-
-    EXPECT_EQ(m.shell.requests, 1);
-    EXPECT_EQ(m.shell.lastFlags, 0x215u);
-    EXPECT_EQ(m.shell.lastOwner, FakeUi::kProgressHandle);
-    EXPECT_EQ(m.shell.lastFrom,
-              Multi({L"C:\\Docs\\a.txt", L"C:\\Docs\\Proj\\x.txt", L"C:\\Docs\\Proj\\Sub\\y.txt"}));
-    EXPECT_EQ(m.shell.lastTo,
-              Multi({L"D:\\Out\\a.txt", L"D:\\Out\\Proj\\x.txt", L"D:\\Out\\Proj\\Sub\\y.txt"}));
-    for (const wchar_t* copy :
-         {L"D:\\Out\\a.txt", L"D:\\Out\\Proj\\x.txt", L"D:\\Out\\Proj\\Sub\\y.txt"}) {
-        EXPECT_EQ(AttributesOf(copy), kAttrReadOnly) << copy;
+TEST_F(CopyTest, EachFileLandsBelowTheFolderThatHoldsItsItem) {
+    m.fs.Add(L"C:\\Documents and Settings\\", 0, L"DOCUME~1");
+    m.fs.Add(L"C:\\Documents and Settings\\Long name.txt", kAttrArchive, L"LONGNA~1.TXT");
+    for (const wchar_t* file :
+         {L"C:\\Docs\\Proj\\x.txt", L"C:\\Docs\\Proj\\Sub\\y.txt", L"C:\\Docs\\Proj\\a.txt",
+          L"C:\\Docs\\a.txt", L"C:\\Work\\rel", L"E:\\r.txt", L"E:\\Sub\\s.txt"}) {
+        m.fs.Add(file);
     }
-    EXPECT_EQ(AttributesOf(L"C:\\Docs\\Proj\\Sub\\y.txt"),
-              kAttrArchive);  // the source is left alone
-}
-
-TEST_F(CopyTest, SetsExactlyTheChosenAttributes) {
-    m.fs.File(L"C:\\Docs\\a.txt", kAttrArchive | kAttrSystem);
-    struct Case {
-        bool setAttributes;
-        uint32_t attributes;
-        uint32_t expected;
+    m.fs.Add(L"C:\\Docs\\Proj\\Hid\\h.sys", kAttrHidden | kAttrSystem);
+    m.fs.Add(L"C:\\Docs\\Proj\\Empty\\Deeper\\");
+    const struct {
+        const wchar_t *arguments, *landed;
     } cases[] = {
-        {true, 3, kAttrReadOnly | kAttrHidden},
-        {true, 39, kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive},
-        {true, 0, kAttrNormal},       // none: the platform's "normal"
-        {true, 64 + 2, kAttrHidden},  // bits outside the set are never written
-        {true, 0xFFFF, kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive},
-        {false, 3, kAttrArchive | kAttrSystem},  // no pass: what the copy got stays
+        {L"C:\\Docs\\Proj C:\\Docs\\a.txt",  // a folder's files first, in listing order
+         L"a.txt|Proj\\x.txt|Proj\\a.txt|Proj\\Sub\\y.txt|Proj\\Hid\\h.sys|"},
+        // Short forms, relative names and items from different folders (not
+        // what Send To makes) land under their stored names.
+        {L"C:\\DOCUME~1\\LONGNA~1.TXT c:\\docs\\proj\\sub rel", L"Long name.txt|rel|Sub\\y.txt|"},
+        {L"E:\\", L"r.txt|Sub\\s.txt|"},  // a drive root's files land directly
+        {L"C:\\Docs\\Proj\\Empty", L""},
     };
-    for (const Case& c : cases) {
-        m.fs.Remove(L"D:\\Out\\a.txt");
-        Collect(L"C:\\Docs\\a.txt");
-        options.setAttributes = c.setAttributes;
-        options.attributes = c.attributes;
-        EXPECT_EQ(Copy(kSilentCopyFlags), kExitSuccess);
-        EXPECT_EQ(AttributesOf(L"D:\\Out\\a.txt"), c.expected) << c.attributes;
+    for (const auto& c : cases) {
+        sources = CollectSources(m.platform, c.arguments, options.outputFolder);
+        EXPECT_EQ(Landed(), c.landed) << c.arguments;
     }
+    m.fs.nameQueries = 0;
+    sources = CollectSources(m.platform, L"C:\\Docs\\Proj", options.outputFolder);
+    EXPECT_EQ(m.fs.nameQueries, 3) << "Docs, Proj and Out; the walk asks no name per file";
+    EXPECT_GT(m.ui.yields, 8) << "the window system gets a turn per entry";
 }
 
-TEST_F(CopyTest, KeepsEachItemBelowItsOwnParent) {
-    m.fs.Folder(L"C:\\Documents and Settings", L"DOCUME~1");
-    m.fs.File(L"C:\\Documents and Settings\\Long name.txt", kAttrArchive, L"LONGNA~1.TXT");
-    m.fs.File(L"C:\\Documents and Settings\\Proj\\in.txt");
-    m.fs.File(L"C:\\Elsewhere\\Deeper\\other.txt");
-    m.fs.File(L"C:\\Elsewhere\\Deeper\\Folder\\f.txt");
-    m.fs.File(L"D:\\root.txt");
-    m.fs.File(L"C:\\Work\\relative.txt");
-    // Short forms, items from different folders (not something Send To
-    // makes), a drive root's file and a relative name.
-    Collect(
-        L"C:\\DOCUME~1\\LONGNA~1.TXT C:\\docume~1\\proj C:\\Elsewhere\\Deeper\\other.txt "
-        L"C:\\Elsewhere\\Deeper\\Folder D:\\root.txt relative.txt");
-    EXPECT_EQ(Copy(kSilentCopyFlags), kExitSuccess);
-    EXPECT_EQ(m.shell.lastTo, Multi({L"D:\\Out\\Long name.txt", L"D:\\Out\\other.txt",
-                                     L"D:\\Out\\root.txt", L"D:\\Out\\relative.txt",
-                                     L"D:\\Out\\Proj\\in.txt", L"D:\\Out\\Folder\\f.txt"}));
+TEST_F(CopyTest, TheWalkSkipsTheOutputFolderAndNamesWhatItCannotRead) {
+    for (const wchar_t* file : {L"C:\\Docs\\a.txt", L"C:\\Docs\\Out\\Docs\\a.txt",
+                                L"C:\\Docs\\Outer\\b.txt", L"C:\\Docs\\Locked\\secret.txt"}) {
+        m.fs.Add(file);
+    }
+    m.fs.unreadable.insert(L"C:\\Docs\\Locked\\");
+    sources = CollectSources(m.platform, L"C:\\Docs", L"c:\\docs\\out\\");
+    options.outputFolder = L"c:\\docs\\out\\";
+    EXPECT_EQ(Landed(), L"Docs\\a.txt|Docs\\Outer\\b.txt|") << "an earlier run's copies stay out";
+    // A device path is walked as sent, not taken apart at its ":\"; the
+    // fake cannot list it, so it is named under that same path.
+    CollectFiles(m.platform, L"\\\\?\\C:\\Docs\\", L"", sources);
+    EXPECT_EQ(sources.missing,
+              (std::vector<std::wstring>{L"C:\\Docs\\Locked", L"\\\\?\\C:\\Docs"}));
+    std::wstring deep = L"C:\\Deep";  // deeper than any call stack would take
+    for (int i = 0; i < 1000; ++i) {
+        m.fs.Add((deep += L"\\d") + L"\\f.txt");
+    }
+    sources = CollectSources(m.platform, L"C:\\Deep", L"");
+    ASSERT_EQ(sources.files.size(), 1000u);
+    EXPECT_EQ(sources.files.back().path, deep + L"\\f.txt");
 }
 
-TEST_F(CopyTest, ASentDriveRootCopiesItsFilesDirectlyIntoTheOutputFolder) {
-    m.fs.File(L"D:\\r.txt");
-    m.fs.File(L"D:\\Sub\\s.txt");
-    options.outputFolder = L"C:\\Out\\";
-    Collect(L"D:\\");
-    EXPECT_EQ(Copy(kInteractiveCopyFlags), kExitSuccess);
-    EXPECT_EQ(m.shell.lastTo, Multi({L"C:\\Out\\r.txt", L"C:\\Out\\Sub\\s.txt"}));
+// What stops a run with nothing copied; the message names the paths.
+TEST_F(CopyTest, RefusalsBeforeTheCopyTouchNothing) {
+    const std::wstring n259 = L"C:\\Docs\\" + std::wstring(251, L'n'), n260 = n259 + L"n";
+    const std::wstring o253 = L"D:\\" + std::wstring(249, L'o') + L"\\";
+    for (const std::wstring& file :
+         {n259, n260, std::wstring(L"D:\\Out\\a.txt"), std::wstring(L"D:\\Out\\Proj\\x.txt"),
+          std::wstring(L"C:\\A\\x.txt"), std::wstring(L"C:\\B\\X.TXT"),
+          std::wstring(L"C:\\A\\Sub\\y.txt"), std::wstring(L"C:\\B\\Sub\\y.txt")}) {
+        m.fs.Add(file);
+    }
+    const std::wstring tooLong = L"These paths are too long for the copy (260 characters or more)";
+    const struct {
+        std::wstring output, arguments, message;
+    } cases[] = {
+        {L"D:\\O\\", n259 + L" " + n260, tooLong + L", so nothing was copied:\r\n" + n260},
+        {o253, L"C:\\A\\x.txt C:\\A\\Sub",  // landing at 258 and 262 characters
+         tooLong + L", so nothing was copied:\r\n" + o253 + L"Sub\\y.txt"},
+        {L"d:\\OUT\\", L"D:\\Out\\a.txt D:\\Out\\Proj",  // another spelling of the folder
+         L"The output folder is the folder these files are in, so nothing was copied:"
+         L"\r\nD:\\Out\\a.txt\r\nD:\\Out\\Proj\\x.txt"},
+        {L"D:\\Out\\", L"C:\\A\\x.txt C:\\B\\X.TXT C:\\A\\Sub C:\\B\\Sub",  // case tells nothing
+         L"These files have the same name below the output folder, so nothing was copied:"
+         L"\r\nC:\\A\\x.txt\r\nC:\\B\\X.TXT\r\nC:\\A\\Sub\\y.txt\r\nC:\\B\\Sub\\y.txt"},
+    };
+    for (const auto& c : cases) {
+        options.outputFolder = c.output;
+        EXPECT_EQ(Copy(c.arguments), kExitBadInput);
+        EXPECT_EQ(verdict.message, c.message);
+    }
+    EXPECT_EQ(m.shell.to, L"") << "no copy asked for";
+    EXPECT_EQ(Copy(n260, /*ownEngine=*/true), kExitSuccess) << "the engine takes long paths";
+    EXPECT_EQ(
+        MissingItems({L"C:\\x", L"C:\\y"}).message,
+        L"These items do not exist or cannot be read, so nothing was copied:\r\nC:\\x\r\nC:\\y");
+    EXPECT_EQ(Copy(L""), kExitSuccess) << "nothing sent, nothing to do";
 }
 
-TEST_F(CopyTest, AFailedCopySaysAbortedAndSetsNoAttributes) {
-    m.fs.File(L"C:\\Docs\\a.txt");
-    Collect(L"C:\\Docs\\a.txt");
-    options.setAttributes = true;
-    options.attributes = 1;
-    m.shell.outcome.result = 1026;
-    EXPECT_EQ(Copy(kSilentCopyFlags), kExitAborted);
-    // The shell copied nothing: the message names the one missing copy.
-    EXPECT_GE(m.Find(L"message Aborted!\r\n\r\nNot copied (1):\r\nD:\\Out\\a.txt"), 0);
-    EXPECT_EQ(verdict.notCopied, (std::vector<std::wstring>{L"D:\\Out\\a.txt"}));
-    EXPECT_EQ(m.fs.Find(L"D:\\Out\\a.txt"), nullptr);
+// The shell's copy and the engine give every copy exactly the chosen set,
+// or, without the attribute pass, leave what the copy gave it.
+TEST_F(CopyTest, EveryCopyGetsExactlyTheChosenAttributes) {
+    m.fs.Add(L"C:\\Docs\\a.txt", kAttrArchive | kAttrSystem);
+    const struct {
+        bool setAttributes;
+        uint32_t attributes, expected;
+    } cases[] = {
+        {true, kAttrReadOnly | kAttrHidden, kAttrReadOnly | kAttrHidden},
+        {true, 0, kAttrNormal},                   // none: the platform's "normal"
+        {true, 0x40 | kAttrHidden, kAttrHidden},  // bits outside the set are never given
+        {true, 0xFFFF, kAttributeSet},
+        {false, kAttrReadOnly, kAttrArchive | kAttrSystem},  // no pass: the copy's own
+    };
+    for (const bool ownEngine : {false, true}) {
+        for (const auto& c : cases) {
+            m.fs.SetAttributes(L"D:\\Out\\a.txt", kAttrNormal);  // an earlier run's copy
+            options.setAttributes = c.setAttributes;
+            options.attributes = c.attributes;
+            EXPECT_EQ(Copy(L"C:\\Docs\\a.txt", ownEngine), kExitSuccess);
+            EXPECT_EQ(m.fs.Attributes(L"D:\\Out\\a.txt"), c.expected) << ownEngine;
+        }
+    }
+    EXPECT_EQ(m.shell.owner, FakeUi::kProgress);
+    EXPECT_EQ(m.shell.to, std::wstring(L"D:\\Out\\a.txt\0\0", 14));
 }
 
-TEST_F(CopyTest, PathsTooLongForTheShellStopTheRunBeforeAnyCopy) {
-    const std::wstring longName(300, L'n');
-    m.fs.File(L"C:\\Docs\\" + longName);
-    m.fs.File(L"C:\\Docs\\short.txt");
-    options.outputFolder = L"D:\\" + std::wstring(246, L'o') + L"\\";  // short.txt: 259
-    Collect(L"C:\\Docs\\short.txt C:\\Docs\\" + longName);
-    EXPECT_EQ(Copy(kSilentCopyFlags), kExitBadInput);
-    EXPECT_EQ(m.shell.requests, 0);
-    const int message = m.Find(
-        L"message These paths are too long for the copy (260 characters or more), so nothing was "
-        L"copied:\r\nC:\\Docs\\" +
-        longName + L"\r\nD:\\");
-    ASSERT_GE(message, 0);
-    EXPECT_EQ(m.log[message].find(L"short.txt"), std::wstring::npos);  // 259 characters still go
-}
-
-TEST_F(CopyTest, NothingToCopyMakesNoShellRequest) {
-    m.fs.Folder(L"C:\\Empty\\Sub");
-    Collect(L"C:\\Empty");
-    EXPECT_EQ(Copy(kSilentCopyFlags), kExitSuccess);
-    EXPECT_EQ(m.shell.requests, 0);
-}
-
-TEST_F(CopyTest, FilesTheShellSkippedAreNamedAndTheRunFails) {
-    m.fs.File(L"C:\\Docs\\a.txt");
-    m.fs.File(L"C:\\Docs\\b.txt");
-    Collect(L"C:\\Docs\\a.txt C:\\Docs\\b.txt");
-    m.shell.outcome.anyOperationsAborted = true;
-    m.shell.skip = {L"D:\\Out\\b.txt"};
-    EXPECT_EQ(Copy(kInteractiveCopyFlags), kExitIncomplete);
-    EXPECT_EQ(verdict.message,
-              L"The copy did not complete: not every file was copied.\r\n\r\n"
-              L"Not copied (1):\r\nD:\\Out\\b.txt");
-}
-
-TEST_F(CopyTest, CopiesThatDidNotGetTheirAttributesAreNamed) {
+// The shell stops, skips or is refused; what it did not copy is named, and
+// a copy it did not replace keeps the attributes it had.
+TEST_F(CopyTest, TheShellsFailuresAreNamedAndLoseNoAttributes) {
+    m.fs.Add(L"C:\\Docs\\a.txt").writeTime = 2;
+    m.fs.Add(L"C:\\Docs\\b.txt").writeTime = 2;
     for (int i = 0; i < 12; ++i) {
-        m.fs.File(L"C:\\Docs\\Many\\f" + std::to_wstring(i));
+        m.fs.Add(L"C:\\Docs\\Many\\f" + std::to_wstring(i));
         m.fs.failSetAttributes.insert(L"D:\\Out\\Many\\f" + std::to_wstring(i));
     }
-    Collect(L"C:\\Docs\\Many");
-    options.setAttributes = true;
-    options.attributes = 2;
-    EXPECT_EQ(Copy(kSilentCopyFlags), kExitIncomplete);
-    const int message = m.Find(
-        L"message Some copies did not get their attributes.\r\n\r\n"
-        L"Attributes not set (12):\r\nD:\\Out\\Many\\f0\r\n");
-    ASSERT_GE(message, 0);
-    EXPECT_NE(m.log[message].find(L"\r\n... and 2 more"), std::wstring::npos);
-}
-
-// A re-run over the program's own earlier copies: the platform's copy cannot
-// replace a Read Only or Hidden file (the fake refuses as it does), so those
-// bits come off first and the attribute pass gives the set again.
-TEST_F(CopyTest, ARerunReplacesItsOwnReadOnlyHiddenSystemCopies) {
-    m.fs.File(L"C:\\Docs\\a.txt").writeTime = 2;
-    m.fs.File(L"D:\\Out\\a.txt", kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive);
-    Collect(L"C:\\Docs\\a.txt");
-    options.setAttributes = true;
-    options.attributes = kAttrReadOnly | kAttrHidden | kAttrSystem;
-    EXPECT_EQ(Copy(kSilentCopyFlags), kExitSuccess);
-    EXPECT_EQ(m.fs.WriteTime(L"D:\\Out\\a.txt"), 2u) << "replaced";
-    EXPECT_EQ(AttributesOf(L"D:\\Out\\a.txt"), kAttrReadOnly | kAttrHidden | kAttrSystem);
-}
-
-// Without the attribute pass, a copy that was not replaced (the user said
-// no, or the shell stopped first) keeps the attributes it had; a replaced
-// one has what the copy gave it.
-TEST_F(CopyTest, CopiesNotReplacedKeepTheirAttributes) {
-    m.fs.File(L"C:\\Docs\\kept.txt").writeTime = 2;
-    m.fs.File(L"C:\\Docs\\new.txt").writeTime = 2;
-    m.fs.File(L"D:\\Out\\kept.txt", kAttrReadOnly | kAttrArchive);
-    m.fs.File(L"D:\\Out\\new.txt", kAttrHidden | kAttrArchive);
-    Collect(L"C:\\Docs\\kept.txt C:\\Docs\\new.txt");
-    m.shell.skip = {L"D:\\Out\\kept.txt"};
-    EXPECT_EQ(Copy(kInteractiveCopyFlags), kExitSuccess);
-    EXPECT_EQ(AttributesOf(L"D:\\Out\\kept.txt"), kAttrReadOnly | kAttrArchive);
-    EXPECT_EQ(AttributesOf(L"D:\\Out\\new.txt"), kAttrArchive);
-
-    Collect(L"C:\\Docs\\kept.txt");
+    m.fs.Add(L"D:\\Out\\b.txt", kAttrReadOnly | kAttrArchive);
+    options = {L"D:\\Out\\", kAttrHidden, true};
     m.shell.outcome.result = 1223;  // cancelled before anything was copied
-    EXPECT_EQ(Copy(kInteractiveCopyFlags), kExitAborted);
-    EXPECT_EQ(AttributesOf(L"D:\\Out\\kept.txt"), kAttrReadOnly | kAttrArchive);
+    EXPECT_EQ(Copy(L"C:\\Docs\\a.txt C:\\Docs\\b.txt"), kExitAborted);
+    EXPECT_EQ(verdict.message, L"Aborted!\r\n\r\nNot copied (1):\r\nD:\\Out\\a.txt");
+    EXPECT_EQ(m.fs.Attributes(L"D:\\Out\\b.txt"), kAttrReadOnly | kAttrArchive);
+
+    m.shell.outcome = {0, true};  // "success", but b.txt was skipped
+    m.shell.skip = {L"D:\\Out\\b.txt"};
+    options.setAttributes = false;
+    EXPECT_EQ(Copy(L"C:\\Docs\\a.txt C:\\Docs\\b.txt"), kExitIncomplete);
+    EXPECT_EQ(verdict.message, L"The copy did not complete: not every file was copied.");
+    EXPECT_EQ(m.fs.Attributes(L"D:\\Out\\b.txt"), kAttrReadOnly | kAttrArchive);
+    EXPECT_EQ(m.fs.WriteTime(L"D:\\Out\\a.txt"), 2u);
+
+    m.shell.outcome = {};
+    m.shell.skip.clear();
+    options.setAttributes = true;
+    EXPECT_EQ(Copy(L"C:\\Docs\\Many C:\\Docs\\b.txt"), kExitIncomplete);
+    EXPECT_EQ(verdict.message.rfind(L"Some copies did not get their attributes.\r\n\r\n"
+                                    L"Attributes not set (12):\r\nD:\\Out\\Many\\f0\r\n",
+                                    0),
+              0u);
+    EXPECT_NE(verdict.message.find(L"\r\n... and 2 more"), std::wstring::npos);
+    EXPECT_EQ(m.fs.WriteTime(L"D:\\Out\\b.txt"), 2u) << "its Read Only copy replaced";
+    EXPECT_EQ(m.fs.Attributes(L"D:\\Out\\b.txt"), kAttrHidden);
 }
 
-TEST_F(CopyTest, FilesThatWouldBeCopiedOntoThemselvesStopTheRun) {
-    m.fs.File(L"D:\\Out\\a.txt");
-    m.fs.File(L"D:\\Out\\Proj\\x.txt");
-    m.fs.currentFolder = L"D:\\Out";
-    options.outputFolder = L"d:\\OUT\\";  // another spelling of the same folder
-    Collect(L"a.txt D:\\Out\\Proj");
-    EXPECT_EQ(Copy(kSilentCopyFlags), kExitBadInput);
-    EXPECT_EQ(m.shell.requests, 0);
+// The engine: folders first, parents before children and each once; its own
+// R+H+S copies replaced; a failure on one file does not stop the others,
+// and the verdict names it; open windows hear of it once.
+TEST_F(CopyTest, TheEngineCopiesWhatItCanAndNamesTheRest) {
+    for (const wchar_t* file :
+         {L"C:\\Docs\\Proj\\a.txt", L"C:\\Docs\\Proj\\Sub\\b.txt",
+          L"C:\\Docs\\Proj\\Sub\\Deeper\\c.txt", L"C:\\Docs\\Proj\\Sub\\locked.txt",
+          L"C:\\Docs\\Proj\\Other\\d.txt"}) {
+        m.fs.Add(file).writeTime = 2;
+    }
+    m.fs.failCopy.insert(L"C:\\Docs\\Proj\\Sub\\locked.txt");
+    options = {L"D:\\Out\\New\\", kRhs, true};
+    EXPECT_EQ(Copy(L"C:\\Docs\\Proj", true), kExitIncomplete);
     EXPECT_EQ(verdict.message,
-              L"The output folder is the folder these files are in, so nothing "
-              L"was copied:\r\nD:\\Out\\a.txt\r\nD:\\Out\\Proj\\x.txt");
-}
+              L"The copy did not complete: not every file was copied.\r\n\r\nNot copied (1):"
+              L"\r\nD:\\Out\\New\\Proj\\Sub\\locked.txt");
+    EXPECT_EQ(m.log,
+              (Log{L"mkdir D:\\Out", L"mkdir D:\\Out\\New", L"mkdir D:\\Out\\New\\Proj",
+                   L"mkdir D:\\Out\\New\\Proj\\Sub", L"mkdir D:\\Out\\New\\Proj\\Sub\\Deeper",
+                   L"mkdir D:\\Out\\New\\Proj\\Other", L"notify D:\\Out\\New\\"}));
+    EXPECT_EQ(m.fs.Attributes(L"D:\\Out\\New\\Proj\\Sub\\Deeper\\c.txt"), kRhs);
 
-// Items of one name from different folders (a search's results can send
-// them) would land on one copy, the later replacing the earlier: the run
-// names them and copies nothing. Case does not tell copies apart.
-TEST_F(CopyTest, FilesThatWouldLandOnOneCopyStopTheRun) {
-    m.fs.File(L"C:\\A\\x.txt");
-    m.fs.File(L"C:\\B\\X.TXT");
-    m.fs.File(L"C:\\A\\Sub\\y.txt");
-    m.fs.File(L"C:\\B\\Sub\\y.txt");
-    m.fs.File(L"C:\\B\\Sub\\z.txt");
-    Collect(L"C:\\A\\x.txt C:\\B\\X.TXT C:\\A\\Sub C:\\B\\Sub");
-    EXPECT_EQ(Copy(kSilentCopyFlags), kExitBadInput);
-    EXPECT_EQ(m.shell.requests, 0);
-    EXPECT_EQ(verdict.message,
-              L"These files have the same name below the output folder, so "
-              L"nothing was copied:\r\nC:\\A\\x.txt\r\nC:\\B\\X.TXT\r\n"
-              L"C:\\A\\Sub\\y.txt\r\nC:\\B\\Sub\\y.txt");
+    // A re-run over its own R+H+S copies replaces them, on two threads as
+    // on one; a copy it cannot make keeps what it had.
+    m.fs.failCopy = {L"C:\\Docs\\Proj\\a.txt"};
+    m.fs.Add(L"C:\\Docs\\Proj\\Sub\\b.txt").writeTime = 3;
+    const std::vector<SourceFile> files =
+        CollectSources(m.platform, L"C:\\Docs\\Proj", options.outputFolder).files;
+    verdict =
+        CopyWithEngine(m.platform, files, Destinations(files, options.outputFolder), options, 2);
+    EXPECT_EQ(verdict.notCopied, std::vector<std::wstring>{L"D:\\Out\\New\\Proj\\a.txt"});
+    EXPECT_EQ(m.fs.Attributes(L"D:\\Out\\New\\Proj\\a.txt"), kRhs);
+    EXPECT_EQ(m.fs.WriteTime(L"D:\\Out\\New\\Proj\\Sub\\b.txt"), 3u);
+    EXPECT_EQ(m.fs.Attributes(L"D:\\Out\\New\\Proj\\Sub\\b.txt"), kRhs);
+    EXPECT_LE(EngineThreads(), 4u);
 }
 
 }  // namespace

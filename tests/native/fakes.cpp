@@ -1,7 +1,6 @@
 #include "fakes.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 #include "run/run.h"
 
@@ -11,187 +10,112 @@ namespace {
 
 std::wstring Fold(std::wstring s) {
     for (wchar_t& c : s) {
-        if (c >= L'A' && c <= L'Z') {
-            c = static_cast<wchar_t>(c - L'A' + L'a');
-        }
+        c = c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
     }
     return s;
 }
 
-bool SameName(const std::wstring& a, const std::wstring& b) {
-    return Fold(a) == Fold(b);
+std::wstring Hex(uint32_t value) {
+    wchar_t text[16];
+    swprintf(text, 16, L"0x%x", value);
+    return text;
 }
 
-std::vector<std::wstring> Components(const std::wstring& path, size_t from) {
-    std::vector<std::wstring> parts;
-    size_t start = from;
-    while (start <= path.size()) {
-        size_t slash = path.find(L'\\', start);
-        if (slash == std::wstring::npos) {
-            slash = path.size();
-        }
-        parts.push_back(path.substr(start, slash - start));
-        start = slash + 1;
-    }
-    return parts;
-}
-
-std::wstring Hex(uint32_t v) {
-    wchar_t buf[16];
-    swprintf(buf, 16, L"0x%x", v);
-    return buf;
-}
-
-// Splits a multi-string into its paths.
 std::vector<std::wstring> Paths(const std::wstring& multi) {
     std::vector<std::wstring> out;
-    size_t start = 0;
-    while (start < multi.size() && multi[start] != L'\0') {
-        const size_t nul = multi.find(L'\0', start);
-        out.push_back(multi.substr(start, nul - start));
-        start = nul + 1;
+    for (size_t start = 0; start < multi.size() && multi[start]; start += out.back().size() + 1) {
+        out.emplace_back(multi.c_str() + start);
     }
     return out;
 }
 
 }  // namespace
 
-MemFs::MemFs() = default;
-
-void MemFs::AddDrive(wchar_t letter, bool ready) {
-    auto root = std::make_unique<Node>();
-    root->name = std::wstring(1, letter) + L":";
-    root->attributes = kAttrDirectory;
-    drives_[static_cast<wchar_t>(towupper(letter))] = std::move(root);
-    if (!ready) {
-        unready_.insert(static_cast<wchar_t>(towupper(letter)));
-    }
+MemFs::MemFs(Log& log) : log_(log) {
+    Add(L"C:\\Work\\", kAttrDirectory);
+    Add(L"D:\\", kAttrDirectory);
 }
 
-MemFs::Node* MemFs::Resolve(const std::wstring& path, bool create, bool lastIsFolder) {
-    if (path.size() < 2 || path[1] != L':') {
+// The node path names, made with attributes create where missing when
+// create is not 0; the drive's letter case, doubled backslashes and a
+// trailing one mean nothing, as to the platform.
+MemFs::Node* MemFs::Walk(const std::wstring& path, uint32_t create) {
+    std::lock_guard lock(mutex_);
+    if (path.size() < 2 || path[1] != L':' || (path.size() > 2 && path[2] != L'\\') ||
+        unready.count(static_cast<wchar_t>(towupper(path[0])))) {
         return nullptr;
     }
-    auto drive = drives_.find(static_cast<wchar_t>(towupper(path[0])));
-    if (drive == drives_.end() || unready_.count(drive->first)) {
-        return nullptr;
-    }
-    Node* node = drive->second.get();
-    if (path.size() <= 3) {
-        return path.size() == 2 || path[2] == L'\\' ? node : nullptr;
-    }
-    if (path[2] != L'\\') {
-        return nullptr;
-    }
-    std::vector<std::wstring> parts = Components(path, 3);
-    for (size_t i = 0; i < parts.size(); ++i) {
-        const std::wstring& part = parts[i];
-        const bool last = i + 1 == parts.size();
+    Node* node = &root_;
+    for (size_t start = 0; start <= path.size();) {
+        const size_t end = std::min(path.find(L'\\', start + (start == 0 ? 2 : 0)), path.size());
+        const std::wstring part = path.substr(start, end - start);
+        start = end + 1;
         if (part.empty()) {
-            // A trailing backslash names the folder itself; the platform reads
-            // doubled backslashes in the middle as one.
-            if (last) {
-                return node->IsFolder() ? node : nullptr;
-            }
             continue;
         }
-        if (!node->IsFolder()) {
+        if (!(node->attributes & kAttrDirectory)) {
             return nullptr;
         }
-        Node* next = nullptr;
-        for (auto& child : node->children) {
-            if (SameName(child->name, part) ||
-                (!child->shortName.empty() && SameName(child->shortName, part))) {
-                next = child.get();
-                break;
-            }
+        auto found = std::find_if(node->children.begin(), node->children.end(), [&](auto& c) {
+            return Fold(c->name) == Fold(part) ||
+                   (!c->shortName.empty() && Fold(c->shortName) == Fold(part));
+        });
+        if (found == node->children.end() && !create) {
+            return nullptr;
         }
-        if (!next) {
-            if (!create) {
-                return nullptr;
-            }
-            auto child = std::make_unique<Node>();
-            child->name = part;
-            child->attributes = (!last || lastIsFolder) ? kAttrDirectory : kAttrArchive;
-            child->parent = node;
-            next = child.get();
-            node->children.push_back(std::move(child));
+        if (found == node->children.end()) {
+            node->children.push_back(std::make_unique<Node>());
+            node->children.back()->name = part;
+            found = node->children.end() - 1;
+            (*found)->attributes = end < path.size() ? kAttrDirectory : create;
         }
-        node = next;
+        node = found->get();
     }
     return node;
 }
 
-MemFs::Node& MemFs::Folder(const std::wstring& path, const std::wstring& shortName) {
-    Node* node = Resolve(path, true, true);
-    if (!node) {
-        throw std::invalid_argument("MemFs cannot make that folder");
-    }
-    node->shortName = shortName;
-    return *node;
-}
-
-MemFs::Node& MemFs::File(const std::wstring& path, uint32_t attributes,
-                         const std::wstring& shortName) {
-    Node* node = Resolve(path, true, false);
-    if (!node) {
-        throw std::invalid_argument("MemFs cannot make that file");
-    }
-    node->attributes = attributes;
-    node->shortName = shortName;
-    return *node;
-}
-
-void MemFs::Remove(const std::wstring& path) {
-    Node* node = Resolve(path, false, false);
-    if (node && node->parent) {
-        auto& siblings = node->parent->children;
-        siblings.erase(std::find_if(siblings.begin(), siblings.end(),
-                                    [&](const auto& c) { return c.get() == node; }));
-    }
+MemFs::Node& MemFs::Add(const std::wstring& path, uint32_t attributes,
+                        const std::wstring& shortName) {
+    Node& node = *Walk(path, path.back() == L'\\' ? kAttrDirectory : attributes);
+    node.attributes = path.back() == L'\\' ? kAttrDirectory : attributes;
+    node.shortName = shortName;
+    return node;
 }
 
 MemFs::Node* MemFs::Find(const std::wstring& path) {
-    return Resolve(path, false, false);
+    return Walk(FullPath(path), 0);
 }
 
 uint32_t MemFs::Attributes(const std::wstring& path) {
-    const Node* node = Resolve(FullPath(path), false, false);
+    const Node* node = Find(path);
     return node ? node->attributes : kInvalidAttributes;
 }
 
 std::wstring MemFs::StoredName(const std::wstring& path) {
+    std::lock_guard lock(mutex_);
     ++nameQueries;
-    // Like a directory search on the exact path: no match for a trailing
-    // backslash or a drive.
-    if (path.empty() || path.back() == L'\\') {
-        return std::wstring();
-    }
-    const Node* node = Resolve(path, false, false);
-    return node && node->parent ? node->name : std::wstring();
+    // A directory search on the exact path: nothing for a trailing backslash
+    // or a drive.
+    const Node* node =
+        path.empty() || path.back() == L'\\' || path.size() <= 3 ? nullptr : Find(path);
+    return node ? node->name : std::wstring();
 }
 
 std::wstring MemFs::FullPath(const std::wstring& path) {
-    std::wstring full = path;
-    if (path.size() < 2 || path[1] != L':') {
-        if (path.rfind(L"\\\\", 0) == 0) {
-            return path;  // network paths stay
-        }
-        if (!path.empty() && path[0] == L'\\') {
-            return currentFolder.substr(0, 2) + path;  // the current drive's root
-        }
-        full = currentFolder + L"\\" + path;
+    if (path.rfind(L"\\\\", 0) == 0 || (path.size() >= 2 && path[1] == L':')) {
+        return path;  // network and drive paths stay
     }
-    return full;
+    return !path.empty() && path[0] == L'\\' ? currentFolder.substr(0, 2) + path
+                                             : currentFolder + L"\\" + path;
 }
 
 bool MemFs::ListFolder(const std::wstring& folder, const EntrySink& sink) {
-    ++listCalls;
-    Node* node = Resolve(folder, false, false);
-    if (!node || !node->IsFolder() || unreadable.count(folder)) {
+    std::lock_guard lock(mutex_);
+    Node* node = Find(folder);
+    if (!node || !(node->attributes & kAttrDirectory) || unreadable.count(folder)) {
         return false;
     }
-    if (node->parent) {
+    if (folder.size() > 3) {
         sink(L".", kAttrDirectory);
         sink(L"..", kAttrDirectory);
     }
@@ -202,104 +126,80 @@ bool MemFs::ListFolder(const std::wstring& folder, const EntrySink& sink) {
 }
 
 bool MemFs::DriveReady(wchar_t letter) {
-    const wchar_t upper = static_cast<wchar_t>(towupper(letter));
-    return drives_.count(upper) != 0 && !unready_.count(upper);
+    return Find(std::wstring(1, letter) + L":\\");
 }
 
 bool MemFs::CreateFolder(const std::wstring& path) {
+    std::lock_guard lock(mutex_);
     const size_t slash = path.find_last_of(L'\\');
-    if (slash == std::wstring::npos || Attributes(path) != kInvalidAttributes) {
-        return false;
-    }
-    const std::wstring name = path.substr(slash + 1);
-    if (name.empty() || name.find_first_of(L"<>:\"|?*/") != std::wstring::npos ||
+    if (slash == std::wstring::npos || Find(path) || slash + 1 == path.size() ||
+        path.find_first_of(L"<>\"|?*/", slash) != std::wstring::npos ||
         !FolderExists(path.substr(0, slash == 2 ? 3 : slash))) {
         return false;
     }
-    Folder(FullPath(path));
+    log_.push_back(L"mkdir " + path);
+    Add(FullPath(path) + L"\\");
     return true;
 }
 
 bool MemFs::SetAttributes(const std::wstring& path, uint32_t attributes) {
-    Node* node = Resolve(FullPath(path), false, false);
-    if (!node || failSetAttributes.count(path)) {
-        return false;
+    std::lock_guard lock(mutex_);
+    Node* node = Find(path);
+    if (node && !failSetAttributes.count(path)) {
+        node->attributes = (node->attributes & kAttrDirectory) | attributes;
     }
-    node->attributes = (node->attributes & kAttrDirectory) | attributes;
-    return true;
+    return node && !failSetAttributes.count(path);
 }
 
 uint64_t MemFs::WriteTime(const std::wstring& path) {
-    const Node* node = Resolve(FullPath(path), false, false);
+    const Node* node = Find(path);
     return node ? node->writeTime : 0;
+}
+
+bool MemFs::Copy(const std::wstring& from, const std::wstring& to) {
+    std::lock_guard lock(mutex_);
+    const Node* source = Find(from);
+    const uint32_t existing = Attributes(to);
+    if (!source || (source->attributes & kAttrDirectory) || failCopy.count(from) ||
+        (existing != kInvalidAttributes &&
+         (existing & (kAttrDirectory | kAttrReadOnly | kAttrHidden | kAttrSystem))) ||
+        !FolderExists(to.substr(0, to.find_last_of(L'\\')))) {
+        return false;
+    }
+    const uint64_t writeTime = source->writeTime;
+    Add(FullPath(to), source->attributes).writeTime = writeTime;
+    return true;
 }
 
 CopyOutcome FakeShell::CopyFiles(WindowRef owner, const std::wstring& from, const std::wstring& to,
                                  uint32_t flags) {
-    ++requests;
-    lastOwner = owner;
-    lastFlags = flags;
-    lastFrom = from;
-    lastTo = to;
-    log_.push_back(L"copy " + Hex(flags));
+    this->owner = owner;
+    this->to = to;
+    log_.push_back(L"shell copy " + Hex(flags));
     CopyOutcome answer = outcome;
-    if (perform && outcome.result == 0) {
-        const std::vector<std::wstring> sources = Paths(lastFrom);
-        const std::vector<std::wstring> targets = Paths(lastTo);
-        for (size_t i = 0; i < sources.size() && i < targets.size(); ++i) {
-            const MemFs::Node* source = fs_.Find(fs_.FullPath(sources[i]));
-            if (!source || std::find(skip.begin(), skip.end(), targets[i]) != skip.end()) {
-                continue;
-            }
-            const uint32_t existing = fs_.Attributes(targets[i]);
-            if (existing != kInvalidAttributes && (existing & (kAttrReadOnly | kAttrHidden))) {
-                answer.result = 5;
-                break;
-            }
-            fs_.File(fs_.FullPath(targets[i]), source->attributes | kAttrArchive).writeTime =
-                source->writeTime;
+    const std::vector<std::wstring> sources = Paths(from), targets = Paths(to);
+    for (size_t i = 0; answer.result == 0 && i < sources.size(); ++i) {
+        if (std::find(skip.begin(), skip.end(), targets[i]) == skip.end()) {
+            fs_.Add(targets[i].substr(0, targets[i].find_last_of(L'\\') + 1));
+            answer.result = fs_.Copy(sources[i], targets[i]) ? 0 : 5;  // the platform's copy
         }
     }
     return answer;
 }
 
 void FakeShell::AddTrayIcon(WindowRef owner, const std::wstring& tip) {
-    trayOwner = owner;
-    trayTip = tip;
-    log_.push_back(L"tray add");
-}
-
-void FakeShell::RemoveTrayIcon() {
-    log_.push_back(L"tray remove");
-}
-
-void FakeProfile::Set(const std::wstring& file, const std::wstring& section,
-                      const std::wstring& key, const std::wstring& value) {
-    files[Fold(file)][Fold(section)][Fold(key)] = value;
+    log_.push_back(L"tray add " + std::to_wstring(owner) + L" " + tip);
 }
 
 std::wstring FakeProfile::Read(const std::wstring& section, const std::wstring& key,
-                               size_t capacity, const std::wstring& file) {
-    log_.push_back(L"read " + section + L"/" + key);
-    auto f = files.find(Fold(file));
-    if (f == files.end()) {
-        return std::wstring();
-    }
-    auto s = f->second.find(Fold(section));
-    if (s == f->second.end()) {
-        return std::wstring();
-    }
-    auto k = s->second.find(Fold(key));
-    if (k == s->second.end()) {
-        return std::wstring();
-    }
-    return k->second.substr(0, capacity - 1);
+                               size_t capacity, const std::wstring&) {
+    const auto found = values.find(Fold(section + L"/" + key));
+    return found == values.end() ? std::wstring() : found->second.substr(0, capacity - 1);
 }
 
 bool FakeProfile::Write(const std::wstring& section, const std::wstring& key,
-                        const std::wstring& value, const std::wstring& file) {
-    log_.push_back(L"write " + section + L"/" + key + L"=" + value);
-    Set(file, section, key, value);
+                        const std::wstring& value, const std::wstring&) {
+    values[Fold(section + L"/" + key)] = value;
     return true;
 }
 
@@ -309,55 +209,25 @@ bool FakeUi::ShowSettingsWindow() {
 }
 
 std::optional<CopyOptions> FakeUi::ShowOutputFolderDialog(const OutputFolderRequest& request) {
-    log_.push_back(request.silent ? L"dialog silent" : L"dialog");
-    if (dialog) {
-        return dialog(request);
-    }
-    return CopyOptions{L"D:\\Out\\", 0, false};
-}
-
-void FakeUi::ShowProgressWindow() {
-    log_.push_back(L"progress show");
-}
-
-WindowRef FakeUi::ProgressWindow() {
-    return kProgressHandle;
-}
-
-void FakeUi::UnloadProgressWindow() {
-    log_.push_back(L"progress unload");
-}
-
-void FakeUi::UnloadAll() {
-    log_.push_back(L"unload all");
+    log_.push_back(request.silent ? L"dialog silent " + request.missingFolder : L"dialog");
+    return choice;
 }
 
 void FakeUi::ShowMessage(const std::wstring& text, uint32_t style, const std::wstring& title) {
     log_.push_back(L"message " + text + L" | " + Hex(style) + L" | " + title);
 }
 
-Machine::Machine() {
-    fs.AddDrive(L'C');
-    fs.AddDrive(L'D');
-    fs.Folder(L"C:\\Tools");
-    fs.Folder(L"C:\\Work");
-}
-
 int Machine::Run(const std::wstring& arguments) {
-    process.commandLine = L"\"C:\\Tools\\Brisa.exe\"";
-    if (!arguments.empty()) {
-        process.commandLine += L" " + arguments;
-    }
+    process.commandLine =
+        L"\"C:\\Tools\\Brisa.exe\"" + (arguments.empty() ? L"" : L" " + arguments);
     return larkspur::Run(platform);
 }
 
-int Machine::Find(const std::wstring& prefix) const {
-    for (size_t i = 0; i < log.size(); ++i) {
-        if (log[i].rfind(prefix, 0) == 0) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
+Log Machine::Events() const {
+    Log events;
+    std::copy_if(log.begin(), log.end(), std::back_inserter(events),
+                 [](const std::wstring& line) { return line.rfind(L"mkdir ", 0) != 0; });
+    return events;
 }
 
 }  // namespace larkspur::testing

@@ -1,0 +1,221 @@
+// The routines on text: paths, folder creation, the number rule, the
+// argument string, and the README against the program's own tables.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "copy/sources.h"
+#include "copy/verdict.h"
+#include "fakes.h"
+#include "paths/make_path.h"
+#include "paths/paths.h"
+#include "settings/settings.h"
+
+namespace larkspur::testing {
+namespace {
+
+std::wstring Joined(const std::vector<std::wstring>& paths) {
+    std::wstring text;
+    for (const std::wstring& path : paths) {
+        text += path + L"|";
+    }
+    return text;
+}
+
+TEST(Paths, LongFormsNearestFoldersAndFolderCreation) {
+    Machine m;
+    m.fs.Add(L"C:\\Program Files\\", 0, L"PROGRA~1");
+    m.fs.Add(L"C:\\Program Files\\Read me.txt", kAttrArchive, L"READ~1.TXT");
+    m.fs.Add(L"C:\\Data\\.hidden", kAttrHidden);
+    m.fs.Add(L"C:\\Other\\Su\\");
+    m.fs.Add(L"E:\\Data\\");
+    m.fs.unready.insert(L'E');
+    const struct {
+        const wchar_t *path, *longPath;
+    } longPaths[] = {
+        {L"C:\\PROGRA~1\\READ~1.TXT", L"C:\\Program Files\\Read me.txt"},
+        {L"c:\\PROGRA~1", L"c:\\Program Files"},  // the drive letter keeps its case
+        {L"C:\\DATA\\", L"C:\\Data"},             // the trailing backslash goes
+        {L"C:\\data\\.HIDDEN", L"C:\\Data\\.hidden"},
+        {L"C:\\", L"C:\\"},
+        {L"C:\\a", L"C:\\a"},  // one character after the root: unchanged
+        {L"\\\\server\\share\\x", L"\\\\server\\share\\x"},
+        {L"relative\\x", L"relative\\x"},
+        // ":\" past the start is no drive (a device path, once taken apart).
+        {L"\\\\?\\C:\\PROGRA~1\\READ~1.TXT", L"\\\\?\\C:\\PROGRA~1\\READ~1.TXT"},
+        {L"C:\\Data\\missing\\x.txt", L"C:\\Data\\\\"},  // missing parts: empty names
+    };
+    for (const auto& c : longPaths) {
+        EXPECT_EQ(LongPath(m.fs, c.path), c.longPath) << c.path;
+    }
+    EXPECT_EQ(LongFolder(m.fs, L"c:\\progra~1"), L"C:\\Program Files\\");
+    EXPECT_EQ(LongFolder(m.fs, L"C:\\Data\\missing"), L"");
+    EXPECT_EQ(AddBackslash(L"C:\\Out") + AddBackslash(L"C:\\O\\\\") + AddBackslash(L""),
+              L"C:\\Out\\C:\\O\\\\\\");
+    const struct {
+        const wchar_t *path, *nearest, *pathAfter;
+    } nearest[] = {
+        {L"C:\\Data\\Sub\\Deep", L"C:\\Data\\", L"C:\\Data\\"},
+        {L"C:\\Other\\Sub", L"C:\\Other\\Su", L"C:\\Other\\Su"},  // a sibling prefix
+        {L"Q:\\Data", L"", L"Q:\\Data"},                          // no such drive
+        {L"E:\\Data", L"", L"E:\\Data"},                          // not ready
+        {L"C", L"", L""},
+    };
+    for (const auto& c : nearest) {
+        std::wstring path = c.path;
+        EXPECT_EQ(NearestFolder(m.fs, path), c.nearest) << c.path;
+        EXPECT_EQ(path, c.pathAfter) << c.path;
+    }
+    m.fs.Add(L"C:\\Have\\file.txt");
+    const struct {
+        const wchar_t* path;
+        bool made;
+        const wchar_t* log;  // the folders made
+    } folders[] = {
+        {L"C:\\Have\\one\\two\\", true, L"mkdir C:\\Have\\one|mkdir C:\\Have\\one\\two|"},
+        {L"C:\\Have\\one\\not-this", true, L""},  // all there already; the last part is a name
+        {L"C:\\Have\\\\double\\", true, L"mkdir C:\\Have\\\\double|"},
+        {L"", true, L""},
+        {L"\\\\server\\share\\", true, L""},  // a network root is never made
+        {L"\\\\?\\UNC\\server\\share\\", true, L""},
+        {L"\\\\server\\share\\new\\", false, L""},
+        {L"C:\\Have\\file.txt\\sub\\", false, L""},  // a file in the way
+        {L"C:\\Have\\bad|name\\", false, L""},
+        {L"Q:\\nodrive\\", false, L""},
+    };
+    for (const auto& c : folders) {
+        m.log.clear();
+        EXPECT_EQ(MakeSureDirectoryPathExists(m.fs, c.path), c.made) << c.path;
+        EXPECT_EQ(Joined(m.log), c.log) << c.path;
+    }
+}
+
+TEST(Settings, TheNumberRuleAndTheAttributeSet) {
+    const struct {
+        const wchar_t* text;
+        int16_t value;
+    } cases[] = {
+        {L"", 0},
+        {L"1", 1},
+        {L"  7", 7},
+        {L"\t-3", -3},
+        {L"1.5", 2},
+        {L"2.5", 2},
+        {L"0.5", 0},
+        {L"-2.5", -2},
+        {L"3.5x", 4},
+        {L".5", 0},
+        {L"1.", 1},
+        {L"+1", 1},
+        {L"+-1", 0},
+        {L"  +1.5e0x", 2},
+        {L"25e-1", 2},
+        {L"1e", 1},
+        {L"1e+", 1},
+        {L"1e+-2", 1},
+        {L"1e2", 100},
+        {L"0x10", 0},
+        {L"abc", 0},
+        {L"7 8", 7},
+        {L"- 1", 0},
+        {L".", 0},
+        {L"1e309", 32767},
+        {L"-1e309", -32768},
+        {L"99999", 32767},
+        {L"-32769", -32768},
+        {L"32767.5", 32767},
+        {L"1e-400", 0},
+        {L"inf", 0},
+        {L"１", 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(RoundToInt16(ReadNumber(c.text)), c.value) << c.text;
+    }
+    EXPECT_EQ(AttributeMask({2, 0, -1, 0}), kAttrReadOnly | kAttrSystem);  // each on once
+    Machine m;
+    m.process.programFolder = L"D:\\";
+    const Settings settings(m.profile, m.process);
+    EXPECT_EQ(settings.Path(), L"D:\\Brisa.ini");
+    settings.Write(Section::Silent, Key::Location, std::wstring(300, L'x'));
+    EXPECT_EQ(settings.Text(Section::Silent, Key::Location), std::wstring(254, L'x'));
+    EXPECT_TRUE(settings.TooLong(Section::Silent, Key::Location));
+    EXPECT_FALSE(settings.TooLong(Section::Silent, Key::Use));
+}
+
+TEST(Arguments, TheCommandLineSplitIntoFoldersFilesAndMissingItems) {
+    const struct {
+        const wchar_t *commandLine, *arguments;
+    } lines[] = {
+        {L"\"C:\\Tools\\Brisa.exe\"", L""},
+        {L"\"C:\\My Tools\\Brisa.exe\" \"C:\\a b.txt\" C:\\c", L"\"C:\\a b.txt\" C:\\c"},
+        {L"C:\\Tools\\Brisa.exe\tC:\\a.txt", L"C:\\a.txt"},
+        {L"Brisa.exe", L""},
+        {L"\"C:\\Tools\\Brisa.exe\"  ", L" "},  // blanks only: still a run
+        {L"\"C:\\Tools\\Brisa.exe\"C:\\a.txt", L"C:\\a.txt"},
+        {L"\"C:\\unclosed", L""},
+    };
+    for (const auto& c : lines) {
+        EXPECT_EQ(ArgumentString(c.commandLine), c.arguments) << c.commandLine;
+    }
+    Machine m;
+    for (const wchar_t* file : {L"C:\\a.txt", L"C:\\x.txt", L"C:\\My Documents\\a b.txt",
+                                L"C:\\two  spaces.txt", L"C:\\trailing .txt ", L"C:\\Work\\r"}) {
+        m.fs.Add(file);
+    }
+    m.fs.Add(L"D:\\data\\");
+    // Files, folders and missing items, as sent.
+    const struct {
+        const wchar_t *arguments, *files, *folders, *missing;
+    } cases[] = {
+        {L"C:\\a.txt D:\\data D:\\", L"C:\\a.txt|", L"D:\\data|D:\\|", L""},
+        {L"\"C:\\My Documents\\a b.txt\" C:\\x.txt", L"C:\\My Documents\\a b.txt|C:\\x.txt|", L"",
+         L""},
+        {L"\"C:\\two  spaces.txt\" \"C:\\trailing .txt \"",
+         L"C:\\two  spaces.txt|C:\\trailing .txt |", L"", L""},
+        // Command lines the shell does not make each get a defined reading.
+        {L"\"C:\\a.txt\" C:\\x.txt", L"C:\\a.txt|C:\\x.txt|", L"", L""},  // quotes, no space
+        {L"C:\\a.txt  C:\\x.txt", L"C:\\a.txt|C:\\x.txt|", L"", L""},     // doubled space
+        {L"\"C:\\My Documents\\a b.txt", L"C:\\My Documents\\a b.txt|", L"", L""},  // not closed
+        {L"C:\\x.txt \"", L"C:\\x.txt|", L"", L""},
+        {L"\"\" r", L"r|", L"", L""},  // relative: resolved against the current folder
+        {L"C:\\no.txt \"C:\\no such\"", L"", L"", L"C:\\no.txt|C:\\no such|"},
+    };
+    for (const auto& c : cases) {
+        const SentItems items = SplitArgs(c.arguments, m.fs);
+        EXPECT_EQ(Joined(items.files) + L"/" + Joined(items.folders) + L"/" + Joined(items.missing),
+                  std::wstring(c.files) + L"/" + c.folders + L"/" + c.missing)
+            << c.arguments;
+    }
+}
+
+// The first cells of the first table after the line that starts with heading.
+std::wstring FirstColumn(const std::wstring& heading) {
+    std::ifstream in(std::filesystem::path(LARKSPUR_SOURCE_DIR) / "README.md");
+    std::wstring cells;
+    bool found = false;
+    for (std::string line; std::getline(in, line) && (!found || cells.empty() || line[0] == '|');) {
+        const std::wstring text(line.begin(), line.end());  // the names checked are ASCII
+        found = found || text.rfind(heading, 0) == 0;
+        cells += found && text[0] == L'|' ? text.substr(0, text.find(L'|', 1)) + L"|" : L"";
+    }
+    return cells;
+}
+
+TEST(Readme, NamesEverySettingsKeyUnderItsSectionAndEveryExitCode) {
+    for (const SettingsKey& entry : kSettingsKeys) {
+        const std::wstring section = SectionName(entry.section), key = KeyName(entry.key);
+        EXPECT_NE(FirstColumn(L"Section `[" + section + L"]`").find(L"`" + key + L"`"),
+                  std::wstring::npos)
+            << std::string(section.begin(), section.end()) << "/"
+            << std::string(key.begin(), key.end());
+    }
+    for (int code = kExitSuccess; code <= kExitNoOutputFolder; ++code) {
+        EXPECT_NE(FirstColumn(L"## Exit codes").find(L"| " + std::to_wstring(code) + L" |"),
+                  std::wstring::npos)
+            << code;
+    }
+}
+
+}  // namespace
+}  // namespace larkspur::testing
