@@ -47,8 +47,7 @@ Outcome CopyOne(FileSystem& fs, const std::wstring& from, const std::wstring& to
             return Outcome::kNotCopied;
         }
     }
-    if (options.setAttributes &&
-        !fs.SetAttributes(to, Plain(options.attributes & kAttributeSet))) {
+    if (options.setAttributes && !fs.SetAttributes(to, Plain(options.attributes & kAttributeSet))) {
         return Outcome::kNoAttributes;
     }
     return Outcome::kCopied;

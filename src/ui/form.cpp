@@ -14,9 +14,12 @@
 //   control (12-pixel labels with a 9-point system font, say), the same face
 //   is used at the control's height, and when the caption is wider (a
 //   substitute face with wider glyphs), at the size that makes it fit.
-// - Links are static controls with SS_NOTIFY, which makes them report clicks
-//   (STN_CLICKED) and hit-test as client area, so the window can give them
-//   the hand cursor in WM_SETCURSOR and their colour in WM_CTLCOLORSTATIC.
+// - Links are owner-drawn buttons: they take the focus with Tab and report
+//   a click, Space or Enter as BN_CLICKED, and the window draws them as
+//   blue underlined text (with a focus rectangle when focused) and gives
+//   them the hand cursor. Enter reaches the window as IDOK from the dialog
+//   manager, which would press the default button: with a link focused it
+//   opens the link instead.
 #include "ui/form.h"
 
 #include <commctrl.h>
@@ -50,7 +53,7 @@ KindClass ClassOf(Kind kind) {
         case Kind::Edit:
             return {WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
         case Kind::Link:
-            return {WC_STATICW, SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY, 0};
+            return {WC_BUTTONW, BS_OWNERDRAW | WS_TABSTOP, 0};
         case Kind::DefaultButton:
             return {WC_BUTTONW, BS_DEFPUSHBUTTON | WS_TABSTOP, 0};
         case Kind::DriveList:
@@ -251,6 +254,23 @@ void Form::SizeClientArea() {
     }
 }
 
+void Form::DrawLink(const DRAWITEMSTRUCT& item) {
+    const std::wstring text = TextOf(item.hwndItem);
+    FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
+    const win32::Selection font(
+        item.hDC, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
+    SetTextColor(item.hDC, RGB(0, 0, 255));
+    SetBkMode(item.hDC, TRANSPARENT);
+    RECT box = item.rcItem;
+    constexpr UINT kFormat = DT_LEFT | DT_SINGLELINE | DT_NOPREFIX;
+    DrawTextW(item.hDC, text.c_str(), -1, &box, kFormat);
+    if (item.itemState & ODS_FOCUS) {
+        DrawTextW(item.hDC, text.c_str(), -1, &box, kFormat | DT_CALCRECT);
+        box.right = std::min(box.right, item.rcItem.right);
+        DrawFocusRect(item.hDC, &box);
+    }
+}
+
 void Form::CenterIn(const RECT& area) {
     RECT window;
     GetWindowRect(hwnd_, &window);
@@ -316,7 +336,9 @@ LRESULT Form::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND: {
             const WORD id = LOWORD(wParam);
             if (lParam == 0 || id == IDOK || id == IDCANCEL) {
-                if (id == IDOK) {
+                if (id == IDOK && IsLink(GetFocus())) {
+                    OnCommand(RowOf(GetFocus()), BN_CLICKED);
+                } else if (id == IDOK) {
                     OnDefaultKey();
                 } else if (id == IDCANCEL) {
                     OnCancelKey();
@@ -345,14 +367,13 @@ LRESULT Form::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             OnClose();
             return 0;
-        case WM_CTLCOLORSTATIC: {
-            if (!IsLink(reinterpret_cast<HWND>(lParam))) {
+        case WM_DRAWITEM: {
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (!IsLink(item->hwndItem)) {
                 return DefWindowProcW(hwnd_, message, wParam, lParam);
             }
-            HDC dc = reinterpret_cast<HDC>(wParam);
-            SetTextColor(dc, RGB(0, 0, 255));
-            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+            DrawLink(*item);
+            return TRUE;
         }
         case WM_SETCURSOR: {
             if (IsLink(reinterpret_cast<HWND>(wParam)) && LOWORD(lParam) == HTCLIENT) {

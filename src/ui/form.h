@@ -19,8 +19,9 @@
 
 namespace larkspur::ui {
 
-// Link: a label in the link style (blue text, hand cursor) that reports
-// clicks. DefaultButton: the push button Enter presses, drawn as such.
+// Link: text in the link style (blue, underlined, hand cursor) that takes
+// the focus and reports clicks. DefaultButton: the push button Enter
+// presses, drawn as such.
 enum class Kind {
     Label,
     Button,
@@ -146,6 +147,7 @@ class Form {
     void Layout();
     void SizeClientArea();
     HFONT FontFor(const ControlRow& row);
+    void DrawLink(const DRAWITEMSTRUCT& item);
     // The row of a control window, or -1.
     int RowOf(HWND control) const;
     bool IsLink(HWND control) const;

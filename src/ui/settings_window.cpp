@@ -29,23 +29,23 @@ const FontSpec kLinkFont{L"ＭＳ Ｐゴシック", 900, FW_NORMAL, true, SHIFTJ
 // The browse button's top and height are 575 and 350 twips, 38⅓ and 23⅓
 // pixels at 96 DPI; MulDiv, as the platform scales, rounds them to 38 and 23.
 constexpr ControlRow kRows[] = {
-    {kSilentFrame, Kind::GroupBox, L"Frame1", kNoFrame, 8, 8, 337, 153, 12},
+    {kSilentFrame, Kind::GroupBox, L"Frame1", kNoFrame, 8, 8, 337, 153, 14},
     {kSilentModeBox, Kind::CheckBox, L"Silent Mode", kSilentFrame, 8, 0, 81, 17, 0},
-    {kOutputFolderLabel, Kind::Label, L"Output Folder...", kSilentFrame, 16, 24, 76, 12, 14},
+    {kOutputFolderLabel, Kind::Label, L"Output Folder...", kSilentFrame, 16, 24, 76, 12, 16},
     {kOutputFolderEdit, Kind::Edit, L"", kSilentFrame, 16, 40, 225, 18, 2},
     {kBrowseButton, Kind::Button, L"Folder...(&F)", kSilentFrame, 248, 38, 81, 23, 1},
     {kForceModeBox, Kind::CheckBox, L"Force Mode", kSilentFrame, 16, 64, 81, 17, 3},
-    {kAttributesFrame, Kind::GroupBox, L"Frame2", kSilentFrame, 16, 88, 153, 49, 13},
+    {kAttributesFrame, Kind::GroupBox, L"Frame2", kSilentFrame, 16, 88, 153, 49, 15},
     {kAttributesBox, Kind::CheckBox, L"Attributes", kAttributesFrame, 8, 0, 73, 17, 4},
     {kReadOnlyBox, Kind::CheckBox, L"R", kAttributesFrame, 16, 24, 33, 17, 5},
     {kHiddenBox, Kind::CheckBox, L"H", kAttributesFrame, 48, 24, 33, 17, 6},
     {kSystemBox, Kind::CheckBox, L"S", kAttributesFrame, 80, 24, 33, 17, 7},
     {kArchiveBox, Kind::CheckBox, L"A", kAttributesFrame, 112, 24, 33, 17, 8},
-    {kMailLink, Kind::Link, L"作者にメール", kSilentFrame, 256, 104, 68, 12, 15, &kLinkFont},
-    {kHomePageLink, Kind::Link, L"HPを訪れる", kSilentFrame, 264, 120, 59, 12, 16, &kLinkFont},
-    {kMakeShortcutButton, Kind::Button, L"Make Shortcut(&S)", kNoFrame, 64, 168, 105, 25, 11},
-    {kOkButton, Kind::DefaultButton, L"OK(&O)", kNoFrame, 176, 168, 81, 25, 9},
-    {kCancelButton, Kind::Button, L"Cancel(&C)", kNoFrame, 264, 168, 81, 25, 10},
+    {kMailLink, Kind::Link, L"作者にメール", kSilentFrame, 256, 104, 68, 12, 9, &kLinkFont},
+    {kHomePageLink, Kind::Link, L"HPを訪れる", kSilentFrame, 264, 120, 59, 12, 10, &kLinkFont},
+    {kMakeShortcutButton, Kind::Button, L"Make Shortcut(&S)", kNoFrame, 64, 168, 105, 25, 13},
+    {kOkButton, Kind::DefaultButton, L"OK(&O)", kNoFrame, 176, 168, 81, 25, 11},
+    {kCancelButton, Kind::Button, L"Cancel(&C)", kNoFrame, 264, 168, 81, 25, 12},
 };
 static_assert(IndexesRows(kRows, kControlCount));
 
@@ -98,7 +98,6 @@ void SettingsWindow::OnLoad() {
 }
 
 void SettingsWindow::OnCommand(int row, WORD code) {
-    // BN_CLICKED from the buttons and boxes, STN_CLICKED from the links.
     if (code != BN_CLICKED) {
         return;
     }

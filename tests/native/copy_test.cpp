@@ -45,17 +45,17 @@ TEST_F(CopyTest, EachFileLandsBelowTheFolderThatHoldsItsItem) {
     }
     m.fs.Add(L"C:\\Docs\\Proj\\Hid\\h.sys", kAttrHidden | kAttrSystem);
     m.fs.Add(L"C:\\Docs\\Proj\\Empty\\Deeper\\");
-    const struct {
-        const wchar_t *arguments, *landed;
-    } cases[] = {
+    // clang-format off
+    const struct { const wchar_t *arguments, *landed; } cases[] = {
         {L"C:\\Docs\\Proj C:\\Docs\\a.txt",  // a folder's files first, in listing order
-         L"a.txt|Proj\\x.txt|Proj\\a.txt|Proj\\Sub\\y.txt|Proj\\Hid\\h.sys|"},
+            L"a.txt|Proj\\x.txt|Proj\\a.txt|Proj\\Sub\\y.txt|Proj\\Hid\\h.sys|"},
         // Short forms, relative names and items from different folders (not
         // what Send To makes) land under their stored names.
         {L"C:\\DOCUME~1\\LONGNA~1.TXT c:\\docs\\proj\\sub rel", L"Long name.txt|rel|Sub\\y.txt|"},
         {L"E:\\", L"r.txt|Sub\\s.txt|"},  // a drive root's files land directly
         {L"C:\\Docs\\Proj\\Empty", L""},
     };
+    // clang-format on
     for (const auto& c : cases) {
         sources = CollectSources(m.platform, c.arguments, options.outputFolder);
         EXPECT_EQ(Landed(), c.landed) << c.arguments;
@@ -130,16 +130,15 @@ TEST_F(CopyTest, RefusalsBeforeTheCopyTouchNothing) {
 // or, without the attribute pass, leave what the copy gave it.
 TEST_F(CopyTest, EveryCopyGetsExactlyTheChosenAttributes) {
     m.fs.Add(L"C:\\Docs\\a.txt", kAttrArchive | kAttrSystem);
-    const struct {
-        bool setAttributes;
-        uint32_t attributes, expected;
-    } cases[] = {
+    // clang-format off
+    const struct { bool setAttributes; uint32_t attributes, expected; } cases[] = {
         {true, kAttrReadOnly | kAttrHidden, kAttrReadOnly | kAttrHidden},
         {true, 0, kAttrNormal},                   // none: the platform's "normal"
         {true, 0x40 | kAttrHidden, kAttrHidden},  // bits outside the set are never given
         {true, 0xFFFF, kAttributeSet},
         {false, kAttrReadOnly, kAttrArchive | kAttrSystem},  // no pass: the copy's own
     };
+    // clang-format on
     for (const bool ownEngine : {false, true}) {
         for (const auto& c : cases) {
             m.fs.SetAttributes(L"D:\\Out\\a.txt", kAttrNormal);  // an earlier run's copy

@@ -1,9 +1,8 @@
-// In-memory stand-ins for the machine, for the portable code's tests.
-//
-// MemFs is a small file system: drives, folders listing their entries in
-// creation order, stored and short names, attributes and write times. Like
-// the platform's file copy, it will not replace a Read Only, Hidden or
-// System file. The fakes log what the program asked for, in order.
+// In-memory stand-ins for the machine. MemFs is a small file system: drives,
+// folders listing their entries in creation order, stored and short names,
+// attributes and write times; like the platform's file copy, it will not
+// replace a Read Only, Hidden or System file. The fakes log what the
+// program asked for, in order.
 #pragma once
 
 #include <functional>
@@ -80,8 +79,7 @@ class FakeShell : public Shell {
 };
 
 // Settings by "section/key", any letter case, whatever the file.
-class FakeProfile : public ProfileStore {
-  public:
+struct FakeProfile : ProfileStore {
     std::map<std::wstring, std::wstring> values;
     std::wstring Read(const std::wstring& section, const std::wstring& key, size_t capacity,
                       const std::wstring& file) override;
@@ -110,8 +108,7 @@ class FakeUi : public Ui {
     Log& log_;
 };
 
-class FakeProcess : public Process {
-  public:
+struct FakeProcess : Process {
     std::wstring commandLine, programFolder = L"C:\\Tools";
     std::wstring CommandLine() override { return commandLine; }
     std::wstring ProgramFolder() override { return programFolder; }

@@ -31,21 +31,19 @@ TEST(Paths, LongFormsNearestFoldersAndFolderCreation) {
     m.fs.Add(L"C:\\Other\\Su\\");
     m.fs.Add(L"E:\\Data\\");
     m.fs.unready.insert(L'E');
-    const struct {
-        const wchar_t *path, *longPath;
-    } longPaths[] = {
+    // clang-format off
+    const struct { const wchar_t *path, *longPath; } longPaths[] = {
         {L"C:\\PROGRA~1\\READ~1.TXT", L"C:\\Program Files\\Read me.txt"},
         {L"c:\\PROGRA~1", L"c:\\Program Files"},  // the drive letter keeps its case
         {L"C:\\DATA\\", L"C:\\Data"},             // the trailing backslash goes
         {L"C:\\data\\.HIDDEN", L"C:\\Data\\.hidden"},
-        {L"C:\\", L"C:\\"},
-        {L"C:\\a", L"C:\\a"},  // one character after the root: unchanged
-        {L"\\\\server\\share\\x", L"\\\\server\\share\\x"},
-        {L"relative\\x", L"relative\\x"},
+        {L"C:\\", L"C:\\"},  {L"C:\\a", L"C:\\a"},  // one character after the root: unchanged
+        {L"\\\\server\\share\\x", L"\\\\server\\share\\x"}, {L"relative\\x", L"relative\\x"},
         // ":\" past the start is no drive (a device path, once taken apart).
         {L"\\\\?\\C:\\PROGRA~1\\READ~1.TXT", L"\\\\?\\C:\\PROGRA~1\\READ~1.TXT"},
         {L"C:\\Data\\missing\\x.txt", L"C:\\Data\\\\"},  // missing parts: empty names
     };
+    // clang-format on
     for (const auto& c : longPaths) {
         EXPECT_EQ(LongPath(m.fs, c.path), c.longPath) << c.path;
     }
@@ -53,37 +51,31 @@ TEST(Paths, LongFormsNearestFoldersAndFolderCreation) {
     EXPECT_EQ(LongFolder(m.fs, L"C:\\Data\\missing"), L"");
     EXPECT_EQ(AddBackslash(L"C:\\Out") + AddBackslash(L"C:\\O\\\\") + AddBackslash(L""),
               L"C:\\Out\\C:\\O\\\\\\");
-    const struct {
-        const wchar_t *path, *nearest, *pathAfter;
-    } nearest[] = {
+    // clang-format off
+    const struct { const wchar_t *path, *nearest, *pathAfter; } nearest[] = {
         {L"C:\\Data\\Sub\\Deep", L"C:\\Data\\", L"C:\\Data\\"},
         {L"C:\\Other\\Sub", L"C:\\Other\\Su", L"C:\\Other\\Su"},  // a sibling prefix
-        {L"Q:\\Data", L"", L"Q:\\Data"},                          // no such drive
-        {L"E:\\Data", L"", L"E:\\Data"},                          // not ready
+        {L"Q:\\Data", L"", L"Q:\\Data"},  {L"E:\\Data", L"", L"E:\\Data"},  // none; not ready
         {L"C", L"", L""},
     };
+    // clang-format on
     for (const auto& c : nearest) {
         std::wstring path = c.path;
         EXPECT_EQ(NearestFolder(m.fs, path), c.nearest) << c.path;
         EXPECT_EQ(path, c.pathAfter) << c.path;
     }
     m.fs.Add(L"C:\\Have\\file.txt");
-    const struct {
-        const wchar_t* path;
-        bool made;
-        const wchar_t* log;  // the folders made
-    } folders[] = {
+    // clang-format off
+    const struct { const wchar_t* path; bool made; const wchar_t* log; } folders[] = {
         {L"C:\\Have\\one\\two\\", true, L"mkdir C:\\Have\\one|mkdir C:\\Have\\one\\two|"},
-        {L"C:\\Have\\one\\not-this", true, L""},  // all there already; the last part is a name
+        {L"C:\\Have\\one\\not-this", true, L""},  // all there; the last part is a name
         {L"C:\\Have\\\\double\\", true, L"mkdir C:\\Have\\\\double|"},
-        {L"", true, L""},
-        {L"\\\\server\\share\\", true, L""},  // a network root is never made
-        {L"\\\\?\\UNC\\server\\share\\", true, L""},
-        {L"\\\\server\\share\\new\\", false, L""},
+        {L"", true, L""},  {L"\\\\server\\share\\", true, L""},  // a network root is never made
+        {L"\\\\?\\UNC\\server\\share\\", true, L""},  {L"\\\\server\\share\\new\\", false, L""},
         {L"C:\\Have\\file.txt\\sub\\", false, L""},  // a file in the way
-        {L"C:\\Have\\bad|name\\", false, L""},
-        {L"Q:\\nodrive\\", false, L""},
+        {L"C:\\Have\\bad|name\\", false, L""},  {L"Q:\\nodrive\\", false, L""},
     };
+    // clang-format on
     for (const auto& c : folders) {
         m.log.clear();
         EXPECT_EQ(MakeSureDirectoryPathExists(m.fs, c.path), c.made) << c.path;
@@ -92,43 +84,16 @@ TEST(Paths, LongFormsNearestFoldersAndFolderCreation) {
 }
 
 TEST(Settings, TheNumberRuleAndTheAttributeSet) {
-    const struct {
-        const wchar_t* text;
-        int16_t value;
-    } cases[] = {
-        {L"", 0},
-        {L"1", 1},
-        {L"  7", 7},
-        {L"\t-3", -3},
-        {L"1.5", 2},
-        {L"2.5", 2},
-        {L"0.5", 0},
-        {L"-2.5", -2},
-        {L"3.5x", 4},
-        {L".5", 0},
-        {L"1.", 1},
-        {L"+1", 1},
-        {L"+-1", 0},
-        {L"  +1.5e0x", 2},
-        {L"25e-1", 2},
-        {L"1e", 1},
-        {L"1e+", 1},
-        {L"1e+-2", 1},
-        {L"1e2", 100},
-        {L"0x10", 0},
-        {L"abc", 0},
-        {L"7 8", 7},
-        {L"- 1", 0},
-        {L".", 0},
-        {L"1e309", 32767},
-        {L"-1e309", -32768},
-        {L"99999", 32767},
-        {L"-32769", -32768},
-        {L"32767.5", 32767},
-        {L"1e-400", 0},
-        {L"inf", 0},
-        {L"１", 0},
+    // clang-format off
+    const struct { const wchar_t* text; int16_t value; } cases[] = {
+        {L"", 0}, {L"1", 1}, {L"  7", 7}, {L"\t-3", -3}, {L"1.5", 2}, {L"2.5", 2}, {L"0.5", 0},
+        {L"-2.5", -2}, {L"3.5x", 4}, {L".5", 0}, {L"1.", 1}, {L"+1", 1}, {L"+-1", 0},
+        {L"  +1.5e0x", 2}, {L"25e-1", 2}, {L"1e", 1}, {L"1e+", 1}, {L"1e+-2", 1}, {L"1e2", 100},
+        {L"0x10", 0}, {L"abc", 0}, {L"7 8", 7}, {L"- 1", 0}, {L".", 0}, {L"1e309", 32767},
+        {L"-1e309", -32768}, {L"99999", 32767}, {L"-32769", -32768}, {L"32767.5", 32767},
+        {L"1e-400", 0}, {L"inf", 0}, {L"１", 0},  // a full-width digit
     };
+    // clang-format on
     for (const auto& c : cases) {
         EXPECT_EQ(RoundToInt16(ReadNumber(c.text)), c.value) << c.text;
     }
@@ -144,17 +109,15 @@ TEST(Settings, TheNumberRuleAndTheAttributeSet) {
 }
 
 TEST(Arguments, TheCommandLineSplitIntoFoldersFilesAndMissingItems) {
-    const struct {
-        const wchar_t *commandLine, *arguments;
-    } lines[] = {
-        {L"\"C:\\Tools\\Brisa.exe\"", L""},
+    // clang-format off
+    const struct { const wchar_t *commandLine, *arguments; } lines[] = {
+        {L"\"C:\\Tools\\Brisa.exe\"", L""},  {L"Brisa.exe", L""},  {L"\"C:\\unclosed", L""},
         {L"\"C:\\My Tools\\Brisa.exe\" \"C:\\a b.txt\" C:\\c", L"\"C:\\a b.txt\" C:\\c"},
         {L"C:\\Tools\\Brisa.exe\tC:\\a.txt", L"C:\\a.txt"},
-        {L"Brisa.exe", L""},
         {L"\"C:\\Tools\\Brisa.exe\"  ", L" "},  // blanks only: still a run
         {L"\"C:\\Tools\\Brisa.exe\"C:\\a.txt", L"C:\\a.txt"},
-        {L"\"C:\\unclosed", L""},
     };
+    // clang-format on
     for (const auto& c : lines) {
         EXPECT_EQ(ArgumentString(c.commandLine), c.arguments) << c.commandLine;
     }
@@ -165,22 +128,21 @@ TEST(Arguments, TheCommandLineSplitIntoFoldersFilesAndMissingItems) {
     }
     m.fs.Add(L"D:\\data\\");
     // Files, folders and missing items, as sent.
-    const struct {
-        const wchar_t *arguments, *files, *folders, *missing;
-    } cases[] = {
+    // clang-format off
+    const struct { const wchar_t *arguments, *files, *folders, *missing; } cases[] = {
         {L"C:\\a.txt D:\\data D:\\", L"C:\\a.txt|", L"D:\\data|D:\\|", L""},
-        {L"\"C:\\My Documents\\a b.txt\" C:\\x.txt", L"C:\\My Documents\\a b.txt|C:\\x.txt|", L"",
-         L""},
-        {L"\"C:\\two  spaces.txt\" \"C:\\trailing .txt \"",
-         L"C:\\two  spaces.txt|C:\\trailing .txt |", L"", L""},
+        {L"\"C:\\My Documents\\a b.txt\" C:\\x.txt", L"C:\\My Documents\\a b.txt|C:\\x.txt|", L"", L""},
+        {L"\"C:\\two  spaces.txt\" \"C:\\trailing .txt \"", L"C:\\two  spaces.txt|C:\\trailing .txt |",
+            L"", L""},
         // Command lines the shell does not make each get a defined reading.
         {L"\"C:\\a.txt\" C:\\x.txt", L"C:\\a.txt|C:\\x.txt|", L"", L""},  // quotes, no space
-        {L"C:\\a.txt  C:\\x.txt", L"C:\\a.txt|C:\\x.txt|", L"", L""},     // doubled space
+        {L"C:\\a.txt  C:\\x.txt", L"C:\\a.txt|C:\\x.txt|", L"", L""},       // a doubled space
         {L"\"C:\\My Documents\\a b.txt", L"C:\\My Documents\\a b.txt|", L"", L""},  // not closed
         {L"C:\\x.txt \"", L"C:\\x.txt|", L"", L""},
         {L"\"\" r", L"r|", L"", L""},  // relative: resolved against the current folder
         {L"C:\\no.txt \"C:\\no such\"", L"", L"", L"C:\\no.txt|C:\\no such|"},
     };
+    // clang-format on
     for (const auto& c : cases) {
         const SentItems items = SplitArgs(c.arguments, m.fs);
         EXPECT_EQ(Joined(items.files) + L"/" + Joined(items.folders) + L"/" + Joined(items.missing),

@@ -1,12 +1,12 @@
 // Helpers of the tests that run under Wine: scratch files, a private copy
-// of Brisa.exe per test (its settings file lives beside it), starting it as
-// the shell starts a Send To target while its windows are answered, and the
+// of Brisa.exe per test (its settings file beside it), starting it as the
+// shell starts a Send To target while its windows are answered, and the
 // layout check of the program's windows.
 //
 // Wine facts relied on, where they are: Archive always reads as set on
 // files; Hidden and System live in the user.DOSATTRIB extended attribute;
 // a headless prefix (null graphics driver) still makes every window, so a
-// message box waits until something answers it; Wine reports 96 DPI.
+// message box waits until something answers it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -24,44 +24,36 @@ namespace larkspur::wine_test {
 
 constexpr DWORD kRhs = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
-std::wstring BinDir();  // the test executables and Brisa.exe
-// A fresh, empty folder for one test, named after it: %TEMP%\larkspur-tests\...
-std::wstring ScratchDir();
-void WriteText(const std::wstring& path, const std::string& content);  // folders made on the way
+std::wstring BinDir();      // the test executables and Brisa.exe
+std::wstring ScratchDir();  // fresh and empty, named after the running test
+void WriteText(const std::wstring& path, const std::string& content);  // folders made too
 std::string ReadText(const std::wstring& path);
 DWORD Attributes(const std::wstring& path);
 std::vector<std::wstring> FilesBelow(const std::wstring& folder);  // relative, sorted
 std::wstring Ini(const std::wstring& folder, const wchar_t* section, const wchar_t* key);
 
-// The process as the windows see it, its folder (and so Brisa.ini) set by
-// the test, and the program's names (the test executable has no version
-// resource).
-class ScratchProcess : public win32::Win32Process {
-  public:
-    std::wstring folder, path;  // empty: the real ones
-    std::wstring ProgramFolder() override {
-        return folder.empty() ? Win32Process::ProgramFolder() : folder;
-    }
-    std::wstring ProgramPath() override {
-        return path.empty() ? Win32Process::ProgramPath() : path;
-    }
+// The process as the windows see it: its folder (and so Brisa.ini) set by
+// the test, and the program's names (the test executable has none).
+struct ScratchProcess : win32::Win32Process {
+    std::wstring folder, path;
+    std::wstring ProgramFolder() override { return folder; }
+    std::wstring ProgramPath() override { return path.empty() ? ModulePath() : path; }
     std::wstring ProductName() override { return L"Larkspur Ver.1.52"; }
     std::wstring AppTitle() override { return L"Larkspur"; }
+    static std::wstring ModulePath() { return win32::ModulePath(nullptr); }
 };
 
-// A window of a running program, seen once.
+// A top-level window of a running program, seen once; a handler returns
+// true when it dealt with it. Message boxes it leaves get their default
+// button.
 struct SeenWindow {
     HWND hwnd;
-    std::wstring className, title;
-    std::wstring text;  // a message box's text
+    std::wstring className, title, text;  // text: a message box's
 };
-// Deals with a window; true when it did (the window is not offered again).
-// Message boxes it leaves are answered with their default button.
 using WindowHandler = std::function<bool(const SeenWindow&)>;
 
-// Deals with the windows of this process from a second thread while a test
-// drives one of the program's modal windows on its own. Handlers post
-// messages rather than send them.
+// Deals with this process's windows from a second thread while the test
+// drives a modal window; handlers post messages rather than send them.
 class WindowWatcher {
   public:
     explicit WindowWatcher(WindowHandler handler = nullptr);
@@ -73,33 +65,31 @@ class WindowWatcher {
     std::unique_ptr<Thread> t_;
 };
 
-// A test with its own Brisa.exe in root\app, docs for the items to send and
-// out for the copies (neither made yet).
+// A test with its own Brisa.exe in root\app, docs for the items to send,
+// out for the copies.
 class InstallTest : public ::testing::Test {
   protected:
     void SetUp() override;
     void Set(const wchar_t* section, const wchar_t* key, const std::wstring& value);
     struct Run {
         DWORD exitCode = STILL_ACTIVE;
-        std::vector<SeenWindow> messages;  // every message box, in order
+        std::vector<SeenWindow> messages;
     };
     // Brisa.exe started with "exe" arguments, as the shell starts it.
     Run RunBrisa(const std::wstring& arguments, const WindowHandler& handler = nullptr);
     std::wstring root, app, exe, ini, docs, out;
 };
 
-// Operates the output folder dialog of a running Brisa.exe as a user would:
-// New Folder with newFolder (unless empty), then the button.
+// The output folder dialog operated from outside: New Folder with newFolder
+// (unless empty), then the button.
 WindowHandler OperateDialog(const std::wstring& newFolder, const wchar_t* button);
-
 void Click(HWND button);
 HWND FindChild(HWND window, const wchar_t* className, const wchar_t* caption);
 
 // Checks a loaded form at its DPI against where its controls belong at 96
-// DPI, written here apart from the form's own table ("left,top,width,height"
-// per row, in row order, then the rows in tab order), and that every
-// caption fits its control in the font it got, whatever faces the machine
-// has.
+// DPI, written apart from the form's table ("WxH" of the client, then
+// "left,top,width,height" per row in row order; the rows in tab order),
+// and that every caption fits its control in the font it got.
 void ExpectLayout(const ui::Form& form, const char* rects, const char* tabOrder);
 
 }  // namespace larkspur::wine_test

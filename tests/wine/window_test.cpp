@@ -1,12 +1,9 @@
 // The program's windows, created for real in this process and driven with
-// window messages as a user drives them; their settings file is a scratch
-// Brisa.ini.
-//
-// Wine facts relied on: Wine reports 96 DPI, so another DPI is told as
-// Windows tells it, with WM_DPICHANGED; the prefix has Send To and
-// Documents folders; a file held open without sharing makes
-// WritePrivateProfileStringW fail; DefineDosDevice makes a drive whose
-// folder cannot be listed; names that start with a dot read as hidden.
+// window messages as a user drives them; the settings file is a scratch
+// Brisa.ini. Wine facts relied on: Wine reports 96 DPI, so another DPI is
+// told as Windows tells it, with WM_DPICHANGED; the prefix has a Documents
+// folder; a file held open without sharing cannot be written by the
+// profile functions; DefineDosDevice makes a drive that cannot be listed.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -23,46 +20,54 @@
 namespace larkspur::wine_test {
 namespace {
 
-using ui::OutputFolderDialog;
-using ui::SettingsWindow;
-using Dialog = OutputFolderDialog;
-using Settings = SettingsWindow;
+using Dialog = ui::OutputFolderDialog;
+using Settings = ui::SettingsWindow;
 
-class RecordingShell : public win32::Win32Shell {
-  public:
-    std::vector<std::wstring> opened;  // "address in folder"
-    void OpenLink(const std::wstring& address, const std::wstring& folder) override {
-        opened.push_back(address + L" in " + folder);
+struct RecordingShell : win32::Win32Shell {
+    std::vector<std::wstring> opened;
+    void OpenLink(const std::wstring& address, const std::wstring&) override {
+        opened.push_back(address);
     }
 };
 
 class WindowTest : public ::testing::Test {
   protected:
-    WindowTest() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
     void SetUp() override {
-        dir = ScratchDir();
-        process.folder = dir;
-        ini = dir + L"\\Brisa.ini";
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        process.folder = dir = ScratchDir();
         SetCurrentDirectoryW(dir.c_str());
     }
     void TearDown() override { SetCurrentDirectoryW(BinDir().c_str()); }
-    void Set(const wchar_t* section, const wchar_t* key, const std::wstring& value) {
-        WritePrivateProfileStringW(section, key, value.c_str(), ini.c_str());
+    // Writes "key=value|..." into a section of a fresh Brisa.ini.
+    void Store(const wchar_t* section, const std::wstring& settings) {
+        std::wstringstream in(settings);
+        for (std::wstring pair; std::getline(in, pair, L'|');) {
+            WritePrivateProfileStringW(section, pair.substr(0, pair.find(L'=')).c_str(),
+                                       pair.substr(pair.find(L'=') + 1).c_str(),
+                                       (dir + L"\\Brisa.ini").c_str());
+        }
+    }
+    // The values of keys, "|"-separated.
+    std::wstring Stored(const wchar_t* section, std::initializer_list<const wchar_t*> keys) {
+        std::wstring text;
+        for (const wchar_t* key : keys) {
+            text += Ini(dir, section, key) + L"|";
+        }
+        return text;
+    }
+    // The check states of rows, one digit each ("e": enabled ones marked).
+    static std::wstring Boxes(const ui::Form& form, std::initializer_list<int> rows) {
+        std::wstring states;
+        for (const int row : rows) {
+            states += std::to_wstring(form.Check(row)) +
+                      (IsWindowEnabled(form.Control(row)) ? L"" : L"-");
+        }
+        return states;
     }
     static void Press(const ui::Form& form, int row) {
         SendMessageW(form.Control(row), BM_CLICK, 0, 0);
     }
-    static bool Enabled(const ui::Form& form, int row) {
-        return IsWindowEnabled(form.Control(row)) != FALSE;
-    }
-    static void MoveToDpi(const ui::Form& form, UINT dpi) {
-        RECT suggested{0, 0, ui::Scale(form.spec().clientWidth, dpi),
-                       ui::Scale(form.spec().clientHeight, dpi)};
-        SendMessageW(form.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
-                     reinterpret_cast<LPARAM>(&suggested));
-    }
-
-    std::wstring dir, ini;
+    std::wstring dir;
     ScratchProcess process;
     RecordingShell shell;
     app::Win32Machine machine{process, &shell};
@@ -75,182 +80,119 @@ TEST_F(WindowTest, LayoutAtEveryDpi) {
     Settings settings(p);
     Dialog dialog(p, {});
     ui::ProgressWindow progress(process);
-    const struct {
-        ui::Form& form;
-        const char *rects, *tabs;
-    } windows[] = {
-        {settings,
-         "354x199 8,8,337,153 16,8,81,17 24,32,76,12 24,48,225,18 256,46,81,23 24,72,81,17 "
-         "24,96,153,49 32,96,73,17 40,120,33,17 72,120,33,17 104,120,33,17 136,120,33,17 "
-         "264,112,68,12 272,128,59,12 64,168,105,25 176,168,81,25 264,168,81,25",
-         "1 4 3 5 7 8 9 10 11 15 16 14 2 12 13"},
-        {dialog,
-         "398x278 8,8,257,20 8,40,257,230 288,32,81,17 288,56,57,17 288,80,65,17 288,104,65,17 "
-         "280,208,105,25 280,240,105,25 280,176,105,25 280,8,105,121 288,144,89,17 288,8,81,17",
-         "0 1 2 3 4 5 6 7 8 10 11"},
+    // clang-format off
+    const struct { ui::Form& form; const char *rects, *tabs; } windows[] = {
+        {settings, "354x199 8,8,337,153 16,8,81,17 24,32,76,12 24,48,225,18 256,46,81,23 "
+            "24,72,81,17 24,96,153,49 32,96,73,17 40,120,33,17 72,120,33,17 104,120,33,17 "
+            "136,120,33,17 264,112,68,12 272,128,59,12 64,168,105,25 176,168,81,25 264,168,81,25",
+            "1 4 3 5 7 8 9 10 11 12 13 15 16 14 2"},
+        {dialog, "398x278 8,8,257,20 8,40,257,230 288,32,81,17 288,56,57,17 288,80,65,17 "
+            "288,104,65,17 280,208,105,25 280,240,105,25 280,176,105,25 280,8,105,121 "
+            "288,144,89,17 288,8,81,17", "0 1 2 3 4 5 6 7 8 10 11"},
         {progress, "312x108 88,80,137,19 8,8,126,12 80,24,129,12 208,40,70,12 8,56,219,12",
-         "0 1 2 3 4"},
+            "0 1 2 3 4"},
     };
+    // clang-format on
     for (const auto& w : windows) {
         ASSERT_TRUE(w.form.Load());
         EXPECT_EQ(ui::TextOf(w.form.hwnd()), w.form.spec().caption);
-        for (const UINT dpi : {96u, 144u, 96u}) {
+        for (const UINT dpi : {96u, 144u}) {
             SCOPED_TRACE(std::string(w.rects, 7) + " at " + std::to_string(dpi));
-            MoveToDpi(w.form, dpi);
-            EXPECT_EQ(w.form.dpi(), dpi);
+            RECT suggested{0, 0, ui::Scale(w.form.spec().clientWidth, dpi),
+                           ui::Scale(w.form.spec().clientHeight, dpi)};
+            SendMessageW(w.form.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                         reinterpret_cast<LPARAM>(&suggested));
             ExpectLayout(w.form, w.rects, w.tabs);
         }
     }
     EXPECT_TRUE(GetWindowLongPtrW(settings.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_TRUE(GetWindowLongPtrW(dialog.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
-    EXPECT_TRUE(SendMessageW(settings.Control(Settings::kOkButton), WM_GETDLGCODE, 0, 0) &
-                DLGC_DEFPUSHBUTTON);
     EXPECT_EQ(GetWindowLongPtrW(progress.hwnd(), GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE, 0);
     EXPECT_TRUE(GetClassLongPtrW(progress.hwnd(), GCL_STYLE) & CS_NOCLOSE);
     EXPECT_EQ(ui::TextOf(progress.Control(ui::ProgressWindow::kProductLabel)),
               L"Larkspur Ver.1.52");
-    EXPECT_FALSE(IsWindowVisible(progress.hwnd())) << "loaded hidden, for its handle";
 }
 
-// Loading: each box from its stored number, then the enable rules; clicks
-// toggle, greyed counts as on, and switching Silent Mode off keeps checks.
-TEST_F(WindowTest, TheSettingsWindowShowsTheStoredSettings) {
-    const struct {
-        const wchar_t *use, *attributes, *readOnly;
-        int silent, attributesBox, readOnlyBox;
-        bool silentControls, letters;
-    } cases[] = {
-        {nullptr, nullptr, nullptr, 0, 0, 0, false, false},
-        {L"1", L"0", L"1", 1, 0, 1, true, false},
-        {L"1", L"1", L"", 1, 1, 0, true, true},
-        {L"0", L"1", L"", 0, 1, 0, false, false},
-        {L"1.5", L"-1", L"300", 2, 2, 2, true, true},  // 2 and any other number: greyed
-        {L"0.5", L"", L"", 0, 0, 0, false, false},
-    };
-    for (const auto& c : cases) {
-        DeleteFileW(ini.c_str());
-        for (const auto& [key, value] :
-             {std::pair{L"Use", c.use}, {L"Attributes", c.attributes}, {L"ReadOnly", c.readOnly}}) {
-            if (value) {
-                Set(L"Silent", key, value);
-            }
-        }
-        Set(L"Silent", L"Location", L"C:\\Out");
-        Settings window(p);
-        ASSERT_TRUE(window.Load());
-        SCOPED_TRACE(c.use ? c.use : L"(no file)");
-        EXPECT_EQ(window.Check(Settings::kSilentModeBox), c.silent);
-        EXPECT_EQ(window.Check(Settings::kAttributesBox), c.attributesBox);
-        EXPECT_EQ(window.Check(Settings::kReadOnlyBox), c.readOnlyBox);
-        EXPECT_EQ(ui::TextOf(window.Control(Settings::kOutputFolderEdit)), L"C:\\Out");
-        for (const int row : {Settings::kOutputFolderEdit, Settings::kBrowseButton,
-                              Settings::kForceModeBox, Settings::kAttributesBox}) {
-            EXPECT_EQ(Enabled(window, row), c.silentControls) << row;
-        }
-        for (int row = Settings::kReadOnlyBox; row <= Settings::kArchiveBox; ++row) {
-            EXPECT_EQ(Enabled(window, row), c.letters) << row;
-        }
-        if (c.silent != 0) {
-            Press(window, Settings::kSilentModeBox);
-            EXPECT_EQ(window.Check(Settings::kSilentModeBox), 0);
-            EXPECT_FALSE(Enabled(window, Settings::kHiddenBox));
-            Press(window, Settings::kSilentModeBox);
-            EXPECT_EQ(Enabled(window, Settings::kHiddenBox), c.letters);
-            Press(window, Settings::kAttributesBox);
-            EXPECT_EQ(Enabled(window, Settings::kHiddenBox), !c.letters);
-            EXPECT_EQ(window.Check(Settings::kReadOnlyBox), c.readOnlyBox);
-        }
-    }
-}
-
-// OK creates the folder and saves; with Silent Mode off it saves Use alone;
-// when it cannot, it says why, saves nothing and stays open. Cancel, Esc
-// and the close box save nothing; Enter is OK.
-TEST_F(WindowTest, TheSettingsWindowSavesOnlyWithOk) {
+// The settings window shows the stored settings (2 and any other number
+// greyed; the boxes enabled as Silent Mode and Attributes say), a click
+// turns a box off when it is on and on when off; OK makes the folder and
+// saves (Use alone with Silent Mode off), or says why it cannot and saves
+// nothing; Cancel, Esc and the close box save nothing; Enter is OK.
+TEST_F(WindowTest, TheSettingsWindowShowsAndSavesTheSilentModeSettings) {
     WriteText(dir + L"\\file.txt", "x");
-    const std::wstring made = dir + L"\\a\\b";
-    const struct {
-        const wchar_t* folder;
-        bool silentMode, lock;
-        std::function<void(Settings&)> act;
-        bool saved;
-        std::wstring message, file;  // the message's first line; the file's lines after [Silent]
-    } cases[] = {
-        {L"\\a\\b", true, false, [](Settings& w) { Press(w, Settings::kOkButton); }, true, L"",
-         L"Use=1|Location=" + made + L"|Force=1|Attributes=0|ReadOnly=1|Hidden=0|System=0|" +
-             L"Archive=0|"},
-        {L"\\kept", false, false, [](Settings& w) { Press(w, Settings::kOkButton); }, true, L"",
-         L"Use=0|"},
-        {L"\\file.txt\\sub", true, false, [](Settings& w) { Press(w, Settings::kOkButton); }, false,
-         L"Not to Create Folder", L""},
-        {L"", true, true, [](Settings& w) { Press(w, Settings::kOkButton); }, false,
-         L"The settings could not be saved to", L""},
-        {L"", true, false, [](Settings& w) { Press(w, Settings::kCancelButton); }, false, L"", L""},
-        {L"", true, false, [](Settings& w) { SendMessageW(w.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); },
-         false, L"", L""},
-        {L"", true, false,
-         [](Settings& w) {
-             PostMessageW(w.Control(Settings::kOutputFolderEdit), WM_KEYDOWN, VK_ESCAPE, 0);
-             w.RunModal();
-         },
-         false, L"", L""},
-        {L"\\a\\b", true, false,
-         [](Settings& w) {
-             PostMessageW(w.Control(Settings::kOutputFolderEdit), WM_KEYDOWN, VK_RETURN, 0);
-             w.RunModal();
-         },
-         true, L"",
-         L"Use=1|Location=" + made + L"|Force=1|Attributes=0|ReadOnly=1|Hidden=0|" +
-             L"System=0|Archive=0|"},
+    auto press = [](int row) { return [row](Settings& w) { Press(w, row); }; };
+    auto key = [](WPARAM key) {
+        return [key](Settings& w) {
+            PostMessageW(w.Control(Settings::kOutputFolderEdit), WM_KEYDOWN, key, 0);
+            w.RunModal();
+        };
     };
+    const std::wstring none = L"(none)|(none)|(none)|(none)|(none)|(none)|(none)|";
+    const std::wstring made = dir + L"\\a\\b";
+    // clang-format off
+    const struct { const wchar_t *stored, *folder; std::wstring shown; std::vector<int> clicks;
+                   std::function<void(Settings&)> act; std::wstring message, saved; } cases[] = {
+        {L"", L"\\a\\b", L"00-0-0-0-", {Settings::kSilentModeBox, Settings::kForceModeBox,
+            Settings::kAttributesBox, Settings::kReadOnlyBox}, press(Settings::kOkButton), L"",
+            L"1|" + made + L"|1|1|1|0|0|0|"},
+        {L"Use=1|Attributes=0|ReadOnly=1", L"\\kept", L"1001-0-", {Settings::kSilentModeBox},
+            press(Settings::kOkButton), L"", L"0|(none)|(none)|0|1|(none)|(none)|(none)|"},
+        {L"Use=1.5|Attributes=-1|Hidden=300", L"\\a\\b", L"20202", {Settings::kSystemBox},
+            key(VK_RETURN), L"", L"2|" + made + L"|0|2|0|2|1|0|"},
+        {L"Use=1|Attributes=1", L"\\file.txt\\sub", L"10100", {}, press(Settings::kOkButton),
+            L"Not to Create Folder", L"1|(none)|(none)|1|(none)|(none)|(none)|(none)|"},
+        {L"Use=1", L"\\locked", L"1000-0-", {}, press(Settings::kOkButton),
+            L"The settings could not be saved", L"locked"},
+        {L"", L"\\x", L"00-0-0-0-", {}, press(Settings::kCancelButton), L"", none + L"(none)|"},
+        {L"", L"\\x", L"00-0-0-0-", {}, [](Settings& w) { SendMessageW(w.hwnd(), WM_CLOSE, 0, 0); },
+            L"", none + L"(none)|"},
+        {L"", L"\\x", L"00-0-0-0-", {}, key(VK_ESCAPE), L"", none + L"(none)|"},
+    };  // shown: Silent Mode, Force Mode, Attributes, Read Only, Hidden ("-": disabled)
+    // clang-format on
     for (const auto& c : cases) {
-        DeleteFileW(ini.c_str());
+        DeleteFileW((dir + L"\\Brisa.ini").c_str());
+        Store(L"Silent", c.stored);
         Settings window(p);
         ASSERT_TRUE(window.Load());
-        if (c.silentMode) {
-            Press(window, Settings::kSilentModeBox);
-            Press(window, Settings::kForceModeBox);
-            Press(window, Settings::kReadOnlyBox);  // set, though greyed without Attributes
-            SendMessageW(window.Control(Settings::kReadOnlyBox), BM_SETCHECK, 1, 0);
+        SCOPED_TRACE(c.stored);
+        EXPECT_EQ(
+            Boxes(window, {Settings::kSilentModeBox, Settings::kForceModeBox,
+                           Settings::kAttributesBox, Settings::kReadOnlyBox, Settings::kHiddenBox}),
+            c.shown);
+        for (const int row : c.clicks) {
+            Press(window, row);
         }
         SetWindowTextW(window.Control(Settings::kOutputFolderEdit), (dir + c.folder).c_str());
-        const win32::FileHandle lock(
-            c.lock ? CreateFileW(ini.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)
-                   : INVALID_HANDLE_VALUE);
-        std::vector<SeenWindow> messages;
-        {
-            WindowWatcher watcher;
-            c.act(window);
-            messages = watcher.Messages();
+        const win32::FileHandle lock(c.saved == L"locked"
+                                         ? CreateFileW((dir + L"\\Brisa.ini").c_str(), GENERIC_READ,
+                                                       0, nullptr, OPEN_EXISTING, 0, nullptr)
+                                         : INVALID_HANDLE_VALUE);
+        WindowWatcher watcher;
+        c.act(window);
+        const std::vector<SeenWindow> messages = watcher.Messages();
+        ASSERT_EQ(messages.size(), c.message.empty() ? 0u : 1u);
+        for (const SeenWindow& m : messages) {
+            EXPECT_EQ(m.title + L": " + m.text.substr(0, c.message.size()), L"Error: " + c.message);
         }
-        SCOPED_TRACE(c.folder);
-        EXPECT_EQ(window.Saved(), c.saved);
-        EXPECT_EQ(messages.size(), c.message.empty() ? 0u : 1u);
-        if (!messages.empty()) {
-            EXPECT_EQ(messages[0].title, L"Error");
-            EXPECT_EQ(messages[0].text.substr(0, c.message.size()), c.message);
+        EXPECT_EQ(window.Saved(), c.message.empty() && c.saved.rfind(L"(none)", 0) != 0);
+        if (c.saved != L"locked") {
+            EXPECT_EQ(Stored(L"Silent", {L"Use", L"Location", L"Force", L"Attributes", L"ReadOnly",
+                                         L"Hidden", L"System", L"Archive"}),
+                      c.saved);
         }
-        std::wstring text;
-        for (const wchar_t* key : {L"Use", L"Location", L"Force", L"Attributes", L"ReadOnly",
-                                   L"Hidden", L"System", L"Archive"}) {
-            const std::wstring value = Ini(dir, L"Silent", key);
-            text += value == L"(none)" ? L"" : std::wstring(key) + L"=" + value + L"|";
-        }
-        EXPECT_EQ(text, c.file);
     }
     EXPECT_TRUE(Attributes(made) & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The browser confirms a folder or leaves the text; Make Shortcut points at
-// the program (or the renamed exe) and then says the shortcut exists; the
-// links are blue with a hand and open their addresses, by mouse and by
-// keyboard.
-TEST_F(WindowTest, TheSettingsWindowsButtonsAndLinks) {
+// The folder browser confirms a folder or leaves the text; the links are
+// blue with a hand, draw a focus rectangle when focused, and open their
+// addresses by mouse, by Tab then Enter, and by Space.
+TEST_F(WindowTest, TheSettingsWindowsBrowserAndLinks) {
+    Store(L"Silent", L"Use=1|Attributes=1");
     Settings window(p);
     ASSERT_TRUE(window.Load());
-    Set(L"Silent", L"Use", L"1");
     for (const bool confirm : {true, false}) {
-        SetWindowTextW(window.Control(Settings::kOutputFolderEdit), L"typed by hand");
+        SetWindowTextW(window.Control(Settings::kOutputFolderEdit), L"typed");
         WindowWatcher watcher([&](const SeenWindow& w) {
             if (w.text.find(L"Output folder...") == std::wstring::npos) {
                 return false;
@@ -264,209 +206,130 @@ TEST_F(WindowTest, TheSettingsWindowsButtonsAndLinks) {
         });
         Press(window, Settings::kBrowseButton);
         EXPECT_EQ(ui::TextOf(window.Control(Settings::kOutputFolderEdit)),
-                  confirm ? L"C:\\windows" : L"typed by hand");
+                  confirm ? L"C:\\windows" : L"typed");
     }
-
-    wchar_t sendTo[MAX_PATH];
-    ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_SENDTO, nullptr, 0, sendTo), S_OK);
-    const std::wstring link = std::wstring(sendTo) + L"\\BrisA.lnk";
-    WriteText(dir + L"\\Brisa.exe", "MZ");
-    for (const std::wstring& runningAs : {dir + L"\\Brisa.exe", dir + L"\\Renamed.exe"}) {
-        DeleteFileW(link.c_str());
-        process.path = runningAs;
-        WindowWatcher watcher;
-        Press(window, Settings::kMakeShortcutButton);
-        Press(window, Settings::kMakeShortcutButton);
-        const std::vector<SeenWindow> messages = watcher.Messages();
-        ASSERT_EQ(messages.size(), 2u);
-        EXPECT_EQ(messages[0].title + L": " + messages[0].text,
-                  L"Larkspur: 送るにショートカットを作成しました\r\nSucceeded.");
-        EXPECT_EQ(messages[1].title + L": " + messages[1].text,
-                  L"Larkspur Ver.1.52: 既にアイコンが存在するか作成ができません\r\nThe Icon "
-                  L"already exists or not to create.");
-        win32::ComPtr<IShellLinkW> shortcut;
-        ASSERT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                   shortcut.put()),
-                  S_OK);
-        win32::ComPtr<IPersistFile> file;
-        shortcut->QueryInterface(IID_IPersistFile, file.put());
-        ASSERT_EQ(file->Load(link.c_str(), STGM_READ), S_OK);
-        wchar_t target[MAX_PATH] = {};
-        shortcut->GetPath(target, MAX_PATH, nullptr, 0);
-        EXPECT_EQ(_wcsicmp(target, runningAs.c_str()), 0) << target;
-    }
-    DeleteFileW(link.c_str());
-
-    const win32::WindowDc dc(window.hwnd());
+    auto key = [&](WPARAM key, UINT message = WM_KEYDOWN) {
+        MSG msg{GetFocus(), message, key, 0, 0, {}};
+        if (!IsDialogMessageW(window.hwnd(), &msg)) {
+            SendMessageW(msg.hwnd, message, key, 0);
+        }
+    };
+    SetFocus(window.Control(Settings::kArchiveBox));
     for (const int row : {Settings::kMailLink, Settings::kHomePageLink}) {
         HWND link = window.Control(row);
-        SendMessageW(window.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
-                     reinterpret_cast<LPARAM>(link));
-        EXPECT_EQ(GetTextColor(dc.get()), RGB(0, 0, 255));
-        LOGFONTW lf;
-        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(link, WM_GETFONT, 0, 0)), sizeof lf, &lf);
-        EXPECT_TRUE(lf.lfUnderline);
-        EXPECT_EQ(lf.lfCharSet, SHIFTJIS_CHARSET);
+        key(VK_TAB);
+        EXPECT_EQ(GetFocus(), link) << "after the attribute boxes";
+        key(VK_RETURN);
+        std::vector<uint32_t> pixels[2];  // drawn without and with the focus
+        for (const UINT state : {0u, UINT{ODS_FOCUS}}) {
+            BITMAPINFO info{{sizeof(BITMAPINFOHEADER), 80, -16, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+            void* bits = nullptr;
+            HDC dc = CreateCompatibleDC(nullptr);
+            HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+            HGDIOBJ old = SelectObject(dc, bitmap);
+            DRAWITEMSTRUCT item{ODT_BUTTON,     0, 0, ODA_DRAWENTIRE, state, link, dc,
+                                {0, 0, 80, 16}, 0};
+            SendMessageW(window.hwnd(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item));
+            pixels[state ? 1 : 0].assign(static_cast<uint32_t*>(bits),
+                                         static_cast<uint32_t*>(bits) + 80 * 16);
+            DeleteObject(SelectObject(dc, old));
+            DeleteDC(dc);
+        }
+        EXPECT_GT(std::count(pixels[0].begin(), pixels[0].end(), 0x0000FFu), 20) << "blue";
+        EXPECT_NE(pixels[0], pixels[1]) << "a focus rectangle";
         SetCursor(nullptr);
         SendMessageW(window.hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(link),
                      MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
-        SendMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, 0);
-        SendMessageW(link, WM_LBUTTONUP, 0, 0);
     }
-    SendMessageW(window.hwnd(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.get()),
-                 reinterpret_cast<LPARAM>(window.Control(Settings::kOutputFolderLabel)));
-    EXPECT_NE(GetTextColor(dc.get()), RGB(0, 0, 255)) << "a plain label keeps its colour";
-    EXPECT_EQ(shell.opened,
-              (std::vector<std::wstring>{std::wstring(ui::kAuthorMail) + L" in " + dir,
-                                         std::wstring(ui::kAuthorHomePage) + L" in " + dir}));
+    key(VK_SPACE);
+    key(VK_SPACE, WM_KEYUP);
+    Press(window, Settings::kMailLink);
+    EXPECT_EQ(shell.opened, (std::vector<std::wstring>{ui::kAuthorMail, ui::kAuthorHomePage,
+                                                       ui::kAuthorHomePage, ui::kAuthorMail}));
+    EXPECT_FALSE(window.Saved()) << "Enter on a link does not press OK";
 }
 
-// The dialog starts at the process's current folder with Archive ticked;
-// it takes the remembered folder and boxes only when Use says so, opening
-// the nearest existing part of it or the Documents folder.
-TEST_F(WindowTest, TheDialogStartsWhereItShould) {
-    CreateDirectoryW((dir + L"\\Out").c_str(), nullptr);
-    CreateDirectoryW((dir + L"\\Out\\ab").c_str(), nullptr);
+// The dialog opens at the process's current folder with Archive ticked, or
+// with the remembered folder (its nearest existing part, or Documents) and
+// boxes when Use says so. OK hands the open folder and the boxes to the run
+// and remembers them with Set Default (without it only Use); the Silent
+// variant shows section Silent's set and stores nothing; Cancel and the
+// close box hand nothing.
+TEST_F(WindowTest, TheOutputFolderDialogStartsWhereItShouldAndHandsOverItsChoice) {
+    const std::wstring out = dir + L"\\Out", gone = out + L"\\gone\\deeper";
+    WriteText(out + L"\\ab\\x", "");
     DefineDosDeviceW(0, L"Q:", L"\\??\\C:\\larkspur-no-such-folder");
     const std::wstring documents = p.shell.SpecialFolder(kFolderPersonal, 0);
-    const std::wstring none = L"(none)";
-    const struct {
-        std::wstring use, location, attributes, readOnly, opens;
-        int setDefault, attributesBox, readOnlyBox, archiveBox;
-        bool boxesEnabled;
-    } cases[] = {
-        {none, dir + L"\\Out", L"1", L"1", dir, 0, 0, 0, 1, true},
-        {L"abc", dir + L"\\Out", L"1", L"1", dir, 0, 0, 0, 1, true},
-        {L"1", dir + L"\\Out\\gone\\deeper", L"0", L"1", dir + L"\\Out", 1, 0, 1, 0, false},
-        {L"1", dir + L"\\Out\\abc", L"1", L"0", dir + L"\\Out\\ab", 1, 1, 0, 0, true},
-        {L"2", L"Q:\\Data", L"2", L"7", documents, 2, 2, 2, 0, true},
-        {L"1", L"", L"1", L"1", documents, 1, 1, 1, 0, true},
-    };
+    auto press = [](int row) { return [row](Dialog& d) { Press(d, row); }; };
+    // clang-format off
+    const struct { bool silent; std::wstring stored, opens, shown; std::vector<int> clicks;
+                   std::function<void(Dialog&)> act; std::wstring choice, saved; } cases[] = {
+        {false, L"Use=abc|Location=" + out, dir, L"00001", {Dialog::kSetDefaultBox,
+            Dialog::kAttributesBox}, press(Dialog::kOkButton), dir + L"\\|32|1",
+            L"1|" + dir + L"|1|0|0|0|1|"},
+        {false, L"Use=1|Location=" + gone + L"|Attributes=0|ReadOnly=1|Archive=0", out,
+            L"101-0-0-", {Dialog::kSetDefaultBox}, press(Dialog::kOkButton), out + L"\\|1|0",
+            L"0|" + gone + L"|0|1|(none)|(none)|0|"},
+        {false, L"Use=2|Location=" + out + L"\\abc|Attributes=2|ReadOnly=7", out + L"\\ab",
+            L"22200", {}, press(Dialog::kOkButton), out + L"\\ab\\|1|1",
+            L"2|" + out + L"\\ab|2|2|0|0|0|"},
+        {false, L"Use=1|Location=Q:\\Data", documents, L"100-0-0-", {}, press(Dialog::kCancelButton),
+            L"", L"1|Q:\\Data|(none)|(none)|(none)|(none)|(none)|"},
+        {true, L"Use=1|Location=" + out + L"|Attributes=0", out, L"0-1000", {},
+            [](Dialog& d) { SendMessageW(d.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }, L"",
+            L"1|" + out + L"|0|(none)|(none)|(none)|(none)|"},
+        {true, L"Use=1|Location=" + out, out + L"\\ab", L"0-1000", {}, press(Dialog::kOkButton),
+            out + L"\\ab\\|4|1", L"1|" + out + L"|(none)|(none)|(none)|(none)|(none)|"},
+    };  // shown: Set Default, the heading, Read Only, Hidden, Archive ("-": disabled)
+    // clang-format on
     for (const auto& c : cases) {
-        DeleteFileW(ini.c_str());
-        for (const auto& [key, value] : {std::pair{L"Use", c.use},
-                                         {L"Location", c.location},
-                                         {L"Attributes", c.attributes},
-                                         {L"ReadOnly", c.readOnly},
-                                         {L"Archive", std::wstring(L"0")}}) {
-            if (value != none) {
-                Set(L"Setting", key, value);
-            }
-        }
+        DeleteFileW((dir + L"\\Brisa.ini").c_str());
+        Store(L"Setting", c.stored);
+        Store(L"Silent", L"Attributes=1|System=1|Archive=0");
         WindowWatcher watcher;
-        Dialog dialog(p, {});
+        Dialog dialog(p, {c.silent, c.opens + L"\\missing\\"});
         ASSERT_TRUE(dialog.Load());
-        SCOPED_TRACE(c.location);
-        EXPECT_EQ(_wcsicmp(dialog.Folders().OpenFolder().c_str(), c.opens.c_str()), 0)
-            << dialog.Folders().OpenFolder().c_str();
+        SCOPED_TRACE(c.stored);
+        EXPECT_EQ(ui::TextOf(dialog.hwnd()),
+                  c.silent ? ui::kSilentDialogCaption : L"Output Folder...");
+        EXPECT_EQ(_wcsicmp(dialog.Folders().OpenFolder().c_str(), c.opens.c_str()), 0);
         EXPECT_EQ(dialog.Drives().Selected(), towupper(c.opens[0]));
-        EXPECT_EQ(dialog.Check(Dialog::kSetDefaultBox), c.setDefault);
-        EXPECT_EQ(dialog.Check(Dialog::kAttributesBox), c.attributesBox);
-        EXPECT_EQ(dialog.Check(Dialog::kReadOnlyBox), c.readOnlyBox);
-        EXPECT_EQ(dialog.Check(Dialog::kArchiveBox), c.archiveBox);
-        EXPECT_EQ(Enabled(dialog, Dialog::kHiddenBox), c.boxesEnabled);
-        dialog.Unload();
+        EXPECT_EQ(Boxes(dialog, {Dialog::kSetDefaultBox, Dialog::kAttributesBox,
+                                 Dialog::kReadOnlyBox, Dialog::kHiddenBox, Dialog::kArchiveBox}),
+                  c.shown);
+        for (const int row : c.clicks) {
+            Press(dialog, row);
+        }
+        c.act(dialog);
+        const auto& choice = dialog.Choice();
+        EXPECT_EQ(choice ? choice->outputFolder + L"|" + std::to_wstring(choice->attributes) +
+                               L"|" + std::to_wstring(choice->setAttributes)
+                         : L"",
+                  c.choice);
+        EXPECT_EQ(Stored(L"Setting", {L"Use", L"Location", L"Attributes", L"ReadOnly", L"Hidden",
+                                      L"System", L"Archive"}),
+                  c.saved);
         EXPECT_TRUE(watcher.Messages().empty()) << "no message on the way";
     }
     DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"Q:", nullptr);
 }
 
-// OK hands the open folder and the boxes to the run and remembers them
-// with Set Default (without it only Use); the Silent variant shows and
-// stores section Silent's nothing; Cancel and the close box hand nothing.
-TEST_F(WindowTest, TheDialogHandsItsChoiceToTheRun) {
-    const std::wstring out = dir + L"\\data\\out";
-    CreateDirectoryW((dir + L"\\data").c_str(), nullptr);
-    CreateDirectoryW(out.c_str(), nullptr);
-    Set(L"Silent", L"Attributes", L"1");
-    Set(L"Silent", L"System", L"1");
-    Set(L"Silent", L"Archive", L"0");
-    const struct {
-        bool silent, setDefault, heading;
-        int press;
-        std::optional<CopyOptions> choice;
-        std::wstring stored;
-    } cases[] = {
-        {false, true, true, Dialog::kOkButton, CopyOptions{out + L"\\", 33, true},
-         L"1|" + out + L"|1|1|0|0|1"},
-        {false, false, false, Dialog::kOkButton, CopyOptions{out + L"\\", 33, false},
-         L"0|" + out + L"|1|1|0|0|1"},  // only Use changes
-        {true, false, true, Dialog::kOkButton, CopyOptions{out + L"\\", 4, true},
-         L"0|" + out + L"|1|1|0|0|1"},  // the Silent variant stores nothing
-        {false, true, true, Dialog::kCancelButton, std::nullopt, L"0|" + out + L"|1|1|0|0|1"},
-        {false, true, true, -1, std::nullopt, L"0|" + out + L"|1|1|0|0|1"},  // the close box
-    };
-    for (const auto& c : cases) {
-        Dialog dialog(p, {c.silent, out + L"\\Missing\\"});
-        ASSERT_TRUE(dialog.Load());
-        EXPECT_EQ(ui::TextOf(dialog.hwnd()),
-                  c.silent ? ui::kSilentDialogCaption : L"Output Folder...");
-        EXPECT_EQ(Enabled(dialog, Dialog::kSetDefaultBox), !c.silent);
-        dialog.OpenFolder(out);
-        if (!c.silent && c.setDefault != (dialog.Check(Dialog::kSetDefaultBox) != 0)) {
-            Press(dialog, Dialog::kSetDefaultBox);
-        }
-        if (c.heading != (dialog.Check(Dialog::kAttributesBox) != 0)) {
-            Press(dialog, Dialog::kAttributesBox);
-        }
-        if (!c.silent && dialog.Check(Dialog::kReadOnlyBox) == 0) {
-            Press(dialog, Dialog::kReadOnlyBox);
-        }
-        if (c.press < 0) {
-            SendMessageW(dialog.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
-        } else {
-            Press(dialog, c.press);
-        }
-        ASSERT_EQ(dialog.Choice().has_value(), c.choice.has_value());
-        if (c.choice) {
-            EXPECT_EQ(dialog.Choice()->outputFolder, c.choice->outputFolder);
-            EXPECT_EQ(dialog.Choice()->attributes, c.choice->attributes);
-            EXPECT_EQ(dialog.Choice()->setAttributes, c.choice->setAttributes);
-        }
-        std::wstring stored;
-        for (const wchar_t* key :
-             {L"Use", L"Location", L"Attributes", L"ReadOnly", L"Hidden", L"System", L"Archive"}) {
-            stored += Ini(dir, L"Setting", key) + L"|";
-        }
-        EXPECT_EQ(stored, c.stored + L"|");
-    }
-    Set(L"Setting", L"Use", L"1");
-    Set(L"Setting", L"Location", L"C:\\");  // a root keeps its backslash
-    Dialog again(p, {});
-    ASSERT_TRUE(again.Load());
-    Press(again, Dialog::kOkButton);
-    EXPECT_EQ(again.Choice()->outputFolder, L"C:\\");
-}
-
 // New Folder makes chains and opens them, and says when it cannot; the
 // folder list opens on activation or Enter, never on a highlight; a drive
-// that cannot be listed leaves the list where it was; the keyboard works
-// in the modal loop.
-TEST_F(WindowTest, TheDialogsFoldersNewFolderAndKeyboard) {
-    CreateDirectoryW((dir + L"\\B10").c_str(), nullptr);
-    CreateDirectoryW((dir + L"\\b9").c_str(), nullptr);
-    CreateDirectoryW((dir + L"\\.hidden").c_str(), nullptr);
-    WriteText(dir + L"\\file.txt", "not a folder");
+// that cannot be listed leaves the list where it was; Alt+O and Alt+C press
+// their buttons in the modal loop; long work lets the windows repaint.
+TEST_F(WindowTest, TheOutputFolderDialogsFoldersAndKeys) {
+    for (const wchar_t* sub : {L"\\B10", L"\\b9", L"\\.hidden"}) {  // dot names read as hidden
+        CreateDirectoryW((dir + sub).c_str(), nullptr);
+    }
     Dialog dialog(p, {});
     ASSERT_TRUE(dialog.Load());
     const ui::FolderList& list = dialog.Folders();
     ASSERT_EQ(list.EntryCount(), list.OpenEntry() + 3);
     EXPECT_EQ(list.Entry(list.OpenEntry() + 1), dir + L"\\b9") << "digits sort as numbers";
-    EXPECT_NE(ListView_GetImageList(dialog.Control(Dialog::kFolderList), LVSIL_SMALL), nullptr);
-    HWND drives = dialog.Control(Dialog::kDriveList);
-    wchar_t name[64] = {};
-    COMBOBOXEXITEMW item{};
-    item.mask = CBEIF_TEXT;
-    item.pszText = name;
-    item.cchTextMax = 64;
-    while (SendMessageW(drives, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) &&
-           !wcsstr(name, L"(C:)")) {
-        ++item.iItem;
-    }
-    EXPECT_STREQ(name, L"Local Disk (C:)") << "Wine leaves it nameless";
-
     HWND folders = dialog.Control(Dialog::kFolderList);
+    EXPECT_NE(ListView_GetImageList(folders, LVSIL_SMALL), nullptr) << "folders show icons";
     ListView_SetItemState(folders, static_cast<int>(list.OpenEntry() + 2),
                           LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     EXPECT_EQ(list.OpenFolder(), dir);
@@ -474,93 +337,77 @@ TEST_F(WindowTest, TheDialogsFoldersNewFolderAndKeyboard) {
     SendMessageW(dialog.hwnd(), WM_COMMAND, IDOK, 0);  // what the dialog manager sends for Enter
     EXPECT_EQ(list.OpenFolder(), dir + L"\\B10");
     NMITEMACTIVATE activate{};
-    activate.hdr = {folders, static_cast<UINT_PTR>(GetDlgCtrlID(folders)), LVN_ITEMACTIVATE};
-    SendMessageW(dialog.hwnd(), WM_NOTIFY, activate.hdr.idFrom,
-                 reinterpret_cast<LPARAM>(&activate));  // item 0: the root
+    activate.hdr = {folders, static_cast<UINT_PTR>(GetDlgCtrlID(folders)),
+                    static_cast<UINT>(LVN_ITEMACTIVATE)};
+    SendMessageW(dialog.hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&activate));  // item 0
     EXPECT_EQ(list.OpenFolder(), dir.substr(0, 3));
-
     dialog.OpenFolder(dir);
-    const struct {
-        std::wstring answer;
-        bool cancel;
-        std::wstring opens;
-        bool message;
-    } cases[] = {
-        {L"a\\b", false, dir + L"\\a\\b", false},
-        {L"", false, dir + L"\\a\\b", false},
-        {L"typed", true, dir + L"\\a\\b", false},
-        {L"..\\..\\a", false, dir + L"\\a", false},  // an existing folder just opens
-        {L"bad|name", false, dir + L"\\a", true},
+    // clang-format off
+    const struct { const wchar_t* answer; bool cancel; const wchar_t* opens; bool message; } cases[] = {
+        {L"a\\b", false, L"\\a\\b", false}, {L"", false, L"\\a\\b", false},
+        {L"typed", true, L"\\a\\b", false}, {L"..\\..\\a", false, L"\\a", false},  // it just opens
+        {L"bad|name", false, L"\\a", true},
     };
+    // clang-format on
     for (const auto& c : cases) {
         WindowWatcher watcher([&](const SeenWindow& w) {
             if (w.className != ui::kInputBoxClass || w.title != L"Create New Folder") {
                 return false;
             }
             SendMessageW(FindChild(w.hwnd, L"Edit", nullptr), WM_SETTEXT, 0,
-                         reinterpret_cast<LPARAM>(c.answer.c_str()));
+                         reinterpret_cast<LPARAM>(c.answer));
             Click(FindChild(w.hwnd, L"Button", c.cancel ? L"Cancel" : L"OK"));
             return true;
         });
         Press(dialog, Dialog::kNewFolderButton);
-        EXPECT_EQ(list.OpenFolder(), c.opens) << c.answer.c_str();
+        EXPECT_EQ(list.OpenFolder(), dir + c.opens) << c.answer;
         const std::vector<SeenWindow> seen = watcher.Messages();
-        EXPECT_EQ(seen.size(), c.message ? 1u : 0u) << c.answer.c_str();
+        ASSERT_EQ(seen.size(), c.message ? 1u : 0u) << c.answer;
         for (const SeenWindow& w : seen) {
             EXPECT_EQ(w.title + L": " + w.text, L"Error: Not to Create New Folder");
         }
     }
-
     DefineDosDeviceW(0, L"Q:", L"\\??\\C:\\larkspur-no-such-folder");
     Dialog withQ(p, {});  // the drive list is filled at load
     ASSERT_TRUE(withQ.Load());
-    drives = withQ.Control(Dialog::kDriveList);
-    for (LRESULT i = SendMessageW(drives, CB_GETCOUNT, 0, 0); i-- > 0;) {
-        if (SendMessageW(drives, CB_GETITEMDATA, i, 0) == L'Q') {
-            SendMessageW(drives, CB_SETCURSEL, i, 0);
+    HWND drives = withQ.Control(Dialog::kDriveList);
+    wchar_t name[64] = {};
+    COMBOBOXEXITEMW item{};
+    item.mask = CBEIF_TEXT | CBEIF_LPARAM;
+    item.pszText = name;
+    item.cchTextMax = 64;
+    for (; SendMessageW(drives, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)); ++item.iItem) {
+        if (item.lParam == L'C') {
+            EXPECT_STREQ(name, L"Local Disk (C:)") << "Wine leaves it nameless";
+        } else if (item.lParam == L'Q') {
+            SendMessageW(drives, CB_SETCURSEL, item.iItem, 0);
         }
     }
-    {
-        WindowWatcher watcher;
-        SendMessageW(withQ.hwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(drives), CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(drives));
-        EXPECT_EQ(withQ.Folders().OpenFolder(), dir) << "the list stays where it was";
-        const std::vector<SeenWindow> seen = watcher.Messages();
-        ASSERT_EQ(seen.size(), 1u);
-        EXPECT_EQ(seen[0].title + L": " + seen[0].text,
-                  L"ERROR Larkspur: " + ui::SystemErrorText(ERROR_PATH_NOT_FOUND));
-    }
+    WindowWatcher watcher;
+    SendMessageW(withQ.hwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(drives), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(drives));
+    EXPECT_EQ(withQ.Folders().OpenFolder(), dir) << "the list stays where it was";
     DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"Q:", nullptr);
-
-    CreateDirectoryW((dir + L"\\Sub").c_str(), nullptr);
     for (const wchar_t key : {L'o', L'c'}) {
-        // Tab to the folder list, highlight Sub, Enter to open it, then Alt+key.
-        WindowWatcher watcher([key](const SeenWindow& w) {
-            if (w.className != L"LarkspurOutForm") {
-                return false;
+        WindowWatcher keys([key](const SeenWindow& w) {
+            if (w.className == L"LarkspurOutForm") {
+                PostMessageW(FindChild(w.hwnd, WC_LISTVIEWW, nullptr), WM_SYSCHAR, key, 1 << 29);
             }
-            HWND list = FindChild(w.hwnd, WC_LISTVIEWW, nullptr);
-            PostMessageW(w.hwnd, WM_KEYDOWN, VK_TAB, 0);
-            const int last = ListView_GetItemCount(list) - 1;
-            ListView_SetItemState(list, last, LVIS_SELECTED | LVIS_FOCUSED,
-                                  LVIS_SELECTED | LVIS_FOCUSED);
-            PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
-            PostMessageW(list, WM_SYSCHAR, key, 1 << 29);  // Alt held
-            return true;
+            return w.className == L"LarkspurOutForm";
         });
         const std::optional<CopyOptions> choice = ui::ShowOutputFolderDialog(p, {});
-        EXPECT_EQ(choice ? choice->outputFolder : L"", key == L'o' ? dir + L"\\Sub\\" : L"");
+        EXPECT_EQ(choice ? choice->outputFolder : L"-", key == L'o' ? dir + L"\\" : L"-");
     }
-}
-
-// Long work lets the windows repaint: a yield lets pending messages through.
-TEST_F(WindowTest, YieldingLetsMessagesThrough) {
+    const std::vector<SeenWindow> seen = watcher.Messages();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].title + L": " + seen[0].text,
+              L"ERROR Larkspur: " + ui::SystemErrorText(ERROR_PATH_NOT_FOUND));
     HWND sink =
         CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     PostMessageW(sink, WM_USER, 0, 0);
     machine.ui.YieldToWindowSystem();
     MSG msg;
-    EXPECT_FALSE(PeekMessageW(&msg, sink, WM_USER, WM_USER, PM_NOREMOVE));
+    EXPECT_FALSE(PeekMessageW(&msg, sink, WM_USER, WM_USER, PM_NOREMOVE)) << "long work yields";
     DestroyWindow(sink);
 }
 
