@@ -1,8 +1,7 @@
 // The process: its command line, its folder, its resources, its end.
 #include "platform/win32/win32_platform.h"
 
-#include <vector>
-
+#include "platform/version_info.h"
 #include "resource.h"
 
 namespace larkspur::win32 {
@@ -26,28 +25,9 @@ std::wstring VersionString(HMODULE module, const wchar_t* name) {
     if (!data) {
         return std::wstring();
     }
-    // VerQueryValueW wants a block it may write to, so it works on a copy.
-    const DWORD size = SizeofResource(module, found);
-    std::vector<BYTE> block(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + size);
-    struct Translation {
-        WORD language;
-        WORD codePage;
-    }* translations = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
-                        reinterpret_cast<void**>(&translations), &length) ||
-        length < sizeof(Translation)) {
-        return std::wstring();
-    }
-    wchar_t query[64];
-    wsprintfW(query, L"\\StringFileInfo\\%04x%04x\\%s", translations[0].language,
-              translations[0].codePage, name);
-    wchar_t* value = nullptr;
-    if (!VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&value), &length) ||
-        length == 0) {
-        return std::wstring();
-    }
-    return std::wstring(value);
+    // Read in place, without version.dll (see version_info.h).
+    return VersionInfoString(
+        std::span(static_cast<const uint8_t*>(data), SizeofResource(module, found)), name);
 }
 
 std::wstring Win32Process::CommandLine() {
