@@ -82,10 +82,6 @@ MemFs::Node& MemFs::Add(const std::wstring& path, uint32_t attributes,
     return node;
 }
 
-MemFs::Node* MemFs::Find(const std::wstring& path) {
-    return Walk(FullPath(path), 0);
-}
-
 uint32_t MemFs::Attributes(const std::wstring& path) {
     const Node* node = Find(path);
     return node ? node->attributes : kInvalidAttributes;
@@ -125,10 +121,6 @@ bool MemFs::ListFolder(const std::wstring& folder, const EntrySink& sink) {
     return true;
 }
 
-bool MemFs::DriveReady(wchar_t letter) {
-    return Find(std::wstring(1, letter) + L":\\");
-}
-
 bool MemFs::CreateFolder(const std::wstring& path) {
     std::lock_guard lock(mutex_);
     const size_t slash = path.find_last_of(L'\\');
@@ -151,11 +143,6 @@ bool MemFs::SetAttributes(const std::wstring& path, uint32_t attributes) {
     return node && !failSetAttributes.count(path);
 }
 
-uint64_t MemFs::WriteTime(const std::wstring& path) {
-    const Node* node = Find(path);
-    return node ? node->writeTime : 0;
-}
-
 bool MemFs::Copy(const std::wstring& from, const std::wstring& to) {
     std::lock_guard lock(mutex_);
     const Node* source = Find(from);
@@ -175,20 +162,16 @@ CopyOutcome FakeShell::CopyFiles(WindowRef owner, const std::wstring& from, cons
                                  uint32_t flags) {
     this->owner = owner;
     this->to = to;
-    log_.push_back(L"shell copy " + Hex(flags));
+    log.push_back(L"shell copy " + Hex(flags));
     CopyOutcome answer = outcome;
     const std::vector<std::wstring> sources = Paths(from), targets = Paths(to);
     for (size_t i = 0; answer.result == 0 && i < sources.size(); ++i) {
         if (std::find(skip.begin(), skip.end(), targets[i]) == skip.end()) {
-            fs_.Add(targets[i].substr(0, targets[i].find_last_of(L'\\') + 1));
-            answer.result = fs_.Copy(sources[i], targets[i]) ? 0 : 5;  // the platform's copy
+            fs.Add(targets[i].substr(0, targets[i].find_last_of(L'\\') + 1));
+            answer.result = fs.Copy(sources[i], targets[i]) ? 0 : 5;  // the platform's copy
         }
     }
     return answer;
-}
-
-void FakeShell::AddTrayIcon(WindowRef owner, const std::wstring& tip) {
-    log_.push_back(L"tray add " + std::to_wstring(owner) + L" " + tip);
 }
 
 std::wstring FakeProfile::Read(const std::wstring& section, const std::wstring& key,
@@ -203,18 +186,8 @@ bool FakeProfile::Write(const std::wstring& section, const std::wstring& key,
     return true;
 }
 
-bool FakeUi::ShowSettingsWindow() {
-    log_.push_back(L"settings window");
-    return settingsSaved;
-}
-
-std::optional<CopyOptions> FakeUi::ShowOutputFolderDialog(const OutputFolderRequest& request) {
-    log_.push_back(request.silent ? L"dialog silent " + request.missingFolder : L"dialog");
-    return choice;
-}
-
 void FakeUi::ShowMessage(const std::wstring& text, uint32_t style, const std::wstring& title) {
-    log_.push_back(L"message " + text + L" | " + Hex(style) + L" | " + title);
+    log.push_back(L"message " + text + L" | " + Hex(style) + L" | " + title);
 }
 
 int Machine::Run(const std::wstring& arguments) {

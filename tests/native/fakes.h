@@ -5,7 +5,6 @@
 // program asked for, in order.
 #pragma once
 
-#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -28,11 +27,11 @@ class MemFs : public FileSystem {
         std::vector<std::unique_ptr<Node>> children;
     };
     explicit MemFs(Log& log);  // drives C: and D:, the current folder C:\Work
-
-    // Makes missing folders on the way; shortName is the last part's short form.
+    // A file, or with a trailing backslash a folder, and the folders on the
+    // way; shortName is its short form.
     Node& Add(const std::wstring& path, uint32_t attributes = kAttrArchive,
               const std::wstring& shortName = L"");
-    Node* Find(const std::wstring& path);
+    Node* Find(const std::wstring& path) { return Walk(FullPath(path), 0); }
     std::wstring currentFolder = L"C:\\Work";
     std::set<std::wstring> unreadable, failSetAttributes, failCopy;
     std::set<wchar_t> unready;
@@ -42,10 +41,12 @@ class MemFs : public FileSystem {
     std::wstring StoredName(const std::wstring& path) override;
     std::wstring FullPath(const std::wstring& path) override;
     bool ListFolder(const std::wstring& folder, const EntrySink& sink) override;
-    bool DriveReady(wchar_t letter) override;
+    bool DriveReady(wchar_t letter) override { return Find(std::wstring(1, letter) + L":\\"); }
     bool CreateFolder(const std::wstring& path) override;
     bool SetAttributes(const std::wstring& path, uint32_t attributes) override;
-    uint64_t WriteTime(const std::wstring& path) override;
+    uint64_t WriteTime(const std::wstring& path) override {
+        return Find(path)->writeTime;
+    }  // one that exists
     bool Copy(const std::wstring& from, const std::wstring& to) override;
 
   private:
@@ -55,30 +56,29 @@ class MemFs : public FileSystem {
     std::recursive_mutex mutex_;  // the copy engine calls from several threads
 };
 
-// The shell copies as the platform does unless outcome.result is set,
-// leaving out the destinations in skip.
-class FakeShell : public Shell {
-  public:
-    FakeShell(Log& log, MemFs& fs) : log_(log), fs_(fs) {}
+// Copies as the platform does unless outcome.result is set, leaving out
+// the destinations in skip.
+struct FakeShell : Shell {
+    FakeShell(Log& log, MemFs& fs) : log(log), fs(fs) {}
+    Log& log;
+    MemFs& fs;
     CopyOutcome outcome;
     std::vector<std::wstring> skip;
     WindowRef owner = 0;
-    std::wstring to, tray;
+    std::wstring to;
     CopyOutcome CopyFiles(WindowRef owner, const std::wstring& from, const std::wstring& to,
                           uint32_t flags) override;
-    void AddTrayIcon(WindowRef owner, const std::wstring& tip) override;
-    void RemoveTrayIcon() override { log_.push_back(L"tray remove"); }
-    void NotifyFolderChanged(const std::wstring& f) override { log_.push_back(L"notify " + f); }
+    void AddTrayIcon(WindowRef owner, const std::wstring& tip) override {
+        log.push_back(L"tray add " + std::to_wstring(owner) + L" " + tip);
+    }
+    void RemoveTrayIcon() override { log.push_back(L"tray remove"); }
+    void NotifyFolderChanged(const std::wstring& f) override { log.push_back(L"notify " + f); }
     std::wstring SpecialFolder(int, WindowRef) override { return {}; }
     bool MakeShortcut(const std::wstring&, const std::wstring&) override { return false; }
     void OpenLink(const std::wstring&, const std::wstring&) override {}
-
-  private:
-    Log& log_;
-    MemFs& fs_;
 };
 
-// Settings by "section/key", any letter case, whatever the file.
+// Settings by "SECTION/KEY", whatever the file.
 struct FakeProfile : ProfileStore {
     std::map<std::wstring, std::wstring> values;
     std::wstring Read(const std::wstring& section, const std::wstring& key, size_t capacity,
@@ -87,25 +87,27 @@ struct FakeProfile : ProfileStore {
                const std::wstring& file) override;
 };
 
-class FakeUi : public Ui {
-  public:
-    explicit FakeUi(Log& log) : log_(log) {}
-    // The dialog's answer; by default D:\Out\ without attributes.
-    std::optional<CopyOptions> choice = CopyOptions{L"D:\\Out\\", 0, false};
+struct FakeUi : Ui {
+    explicit FakeUi(Log& log) : log(log) {}
+    Log& log;
+    std::optional<CopyOptions> choice = CopyOptions{L"D:\\Out\\", 0, false};  // the dialog's
     bool settingsSaved = true;
     int yields = 0;
     static constexpr WindowRef kProgress = 0x2002;
-    bool ShowSettingsWindow() override;
-    std::optional<CopyOptions> ShowOutputFolderDialog(const OutputFolderRequest& request) override;
-    void ShowProgressWindow() override { log_.push_back(L"progress show"); }
+    bool ShowSettingsWindow() override {
+        log.push_back(L"settings window");
+        return settingsSaved;
+    }
+    std::optional<CopyOptions> ShowOutputFolderDialog(const OutputFolderRequest& request) override {
+        log.push_back(request.silent ? L"dialog silent " + request.missingFolder : L"dialog");
+        return choice;
+    }
+    void ShowProgressWindow() override { log.push_back(L"progress show"); }
     WindowRef ProgressWindow() override { return kProgress; }
-    void UnloadProgressWindow() override { log_.push_back(L"progress unload"); }
+    void UnloadProgressWindow() override { log.push_back(L"progress unload"); }
     void UnloadAll() override {}
     void ShowMessage(const std::wstring& text, uint32_t style, const std::wstring& title) override;
     void YieldToWindowSystem() override { ++yields; }
-
-  private:
-    Log& log_;
 };
 
 struct FakeProcess : Process {
@@ -129,10 +131,8 @@ struct Machine {
     void Set(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
         profile.Write(section, key, value, L"");
     }
-    // The run driver on this argument string; its exit code.
-    int Run(const std::wstring& arguments);
-    // The log without the engine's folders: what the user meets.
-    Log Events() const;
+    int Run(const std::wstring& arguments);  // the run driver on it; its exit code
+    Log Events() const;                      // the log without the engine's folders
 };
 
 }  // namespace larkspur::testing

@@ -33,9 +33,9 @@ std::wstring TextOf(HWND hwnd) {
     return text;
 }
 
-// Each visible top-level window of process pid not seen yet, offered to
-// handler; message boxes ("#32770") are recorded, and answered with their
-// default button when the handler leaves them.
+// Each visible top-level window of process pid not seen yet goes to
+// handler; message boxes are recorded, and answered with their default
+// button when the handler leaves them.
 void OfferWindows(DWORD pid, std::set<HWND>& seen, const WindowHandler& handler,
                   std::vector<SeenWindow>& messages, std::mutex& lock) {
     for (HWND hwnd = GetTopWindow(nullptr); hwnd; hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
@@ -54,11 +54,9 @@ void OfferWindows(DWORD pid, std::set<HWND>& seen, const WindowHandler& handler,
             std::lock_guard guard(lock);
             messages.push_back(window);
         }
-        const bool handled = handler && handler(window);
-        if (handled || box) {
+        if (handler && handler(window)) {
             seen.insert(hwnd);
-        }
-        if (box && !handled) {
+        } else if (box && seen.insert(hwnd).second) {
             PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
         }
     }
@@ -97,18 +95,17 @@ DWORD Attributes(const std::wstring& path) {
 
 std::vector<std::wstring> FilesBelow(const std::wstring& folder) {
     std::vector<std::wstring> files, pending{L""};
-    while (!pending.empty()) {
-        const std::wstring relative = pending.back();
+    for (std::wstring relative; !pending.empty();) {
+        relative = pending.back();
         pending.pop_back();
         WIN32_FIND_DATAW data;
         const win32::FindHandle find(
             FindFirstFileW(win32::ForApi(folder + L"\\" + relative + L"*").c_str(), &data));
         for (bool more = find.valid(); more; more = FindNextFileW(find.get(), &data)) {
-            const std::wstring name = relative + data.cFileName;
-            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                files.push_back(name);
-            } else if (data.cFileName[0] != L'.') {
-                pending.push_back(name + L"\\");
+            const bool isFolder = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+            if (!isFolder || data.cFileName[0] != L'.') {
+                (isFolder ? pending : files)
+                    .push_back(relative + data.cFileName + (isFolder ? L"\\" : L""));
             }
         }
     }
@@ -150,8 +147,7 @@ std::vector<SeenWindow> WindowWatcher::Messages() {
 
 void InstallTest::SetUp() {
     root = ScratchDir();
-    app = root + L"\\app";
-    exe = app + L"\\Brisa.exe";
+    exe = (app = root + L"\\app") + L"\\Brisa.exe";
     ini = app + L"\\Brisa.ini";
     docs = root + L"\\Docs";
     out = root + L"\\Out";
@@ -170,17 +166,14 @@ InstallTest::Run InstallTest::RunBrisa(const std::wstring& arguments,
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        app.c_str(), &startup, &process)) {
-        ADD_FAILURE() << "CreateProcess failed: " << GetLastError();
-        return run;
-    }
+    EXPECT_TRUE(CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               app.c_str(), &startup, &process));
     const win32::FileHandle owned(process.hProcess), thread(process.hThread);
     std::set<HWND> seen;
     std::mutex lock;
-    for (const ULONGLONG deadline = GetTickCount64() + 60000;
+    for (const ULONGLONG end = GetTickCount64() + 60000;
          WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT;) {
-        if (GetTickCount64() > deadline) {
+        if (GetTickCount64() > end) {
             ADD_FAILURE() << "Brisa.exe did not end";
             TerminateProcess(process.hProcess, 0xDEAD);
         }
@@ -211,32 +204,29 @@ void Click(HWND button) {
 }
 
 HWND FindChild(HWND window, const wchar_t* className, const wchar_t* caption) {
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if ((!className || !_wcsicmp(ClassOf(child).c_str(), className)) &&
-            (!caption || TextOf(child) == caption)) {
-            return child;
-        }
+    HWND child = GetWindow(window, GW_CHILD);
+    while (child && ((className && _wcsicmp(ClassOf(child).c_str(), className)) ||
+                     (caption && TextOf(child) != caption))) {
+        child = GetWindow(child, GW_HWNDNEXT);
     }
-    return nullptr;
+    return child;
 }
 
 void ExpectLayout(const ui::Form& form, const char* rects, const char* tabOrder) {
-    HWND hwnd = form.hwnd();
     auto scaled = [&](int value) { return ui::Scale(value, form.dpi()); };
     const int slack = form.dpi() == 96 ? 0 : 1;  // a sum of scaled parts may round apart
     std::istringstream expected(rects);
     int width, height, left, top, w, h;
     char x;
     expected >> width >> x >> height;
-    RECT client;
-    GetClientRect(hwnd, &client);
-    EXPECT_EQ(client.right * 1000 + client.bottom, scaled(width) * 1000 + scaled(height));
-    const win32::WindowDc dc(hwnd);
+    RECT r;
+    GetClientRect(form.hwnd(), &r);
+    EXPECT_EQ(r.right * 1000 + r.bottom, scaled(width) * 1000 + scaled(height)) << "client";
+    const win32::WindowDc dc(form.hwnd());
     for (const ui::ControlRow& row : form.spec().controls) {
         HWND control = form.Control(row.id);
-        RECT r;
         GetWindowRect(control, &r);
-        MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
+        MapWindowPoints(nullptr, form.hwnd(), reinterpret_cast<POINT*>(&r), 2);
         expected >> left >> x >> top >> x >> w >> x >> h;
         EXPECT_NEAR(r.left, scaled(left), slack) << "row " << row.id;
         EXPECT_NEAR(r.top, scaled(top), slack) << "row " << row.id;
@@ -244,14 +234,12 @@ void ExpectLayout(const ui::Form& form, const char* rects, const char* tabOrder)
         // A drop-down's box is as tall as its font and icons need.
         EXPECT_NEAR(r.bottom - r.top, scaled(h), row.kind == ui::Kind::DriveList ? 4 : slack)
             << "row " << row.id;
+        // The caption fits: beside a box's square, inside a button's edges.
         const int room = row.kind == ui::Kind::CheckBox                              ? w - 17
                          : row.kind == ui::Kind::Label || row.kind == ui::Kind::Link ? w
                          : row.kind == ui::Kind::Button || row.kind == ui::Kind::DefaultButton
                              ? w - 6
                              : -1;
-        if (room < 0) {
-            continue;  // frames, fields and lists have no caption to fit
-        }
         std::wstring caption = ui::TextOf(control);
         std::erase(caption, L'&');
         const win32::Selection font(
@@ -260,12 +248,17 @@ void ExpectLayout(const ui::Form& form, const char* rects, const char* tabOrder)
         GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &extent);
         TEXTMETRICW tm;
         GetTextMetricsW(dc.get(), &tm);
-        EXPECT_LE(extent.cx, scaled(room)) << "row " << row.id << " caption";
-        EXPECT_LE(tm.tmHeight, scaled(h)) << "row " << row.id << " caption";
+        wchar_t face[LF_FACESIZE];
+        GetTextFaceW(dc.get(), LF_FACESIZE, face);
+        LOGFONTW wanted;
+        GetObjectW(GetCurrentObject(dc.get(), OBJ_FONT), sizeof wanted, &wanted);
+        EXPECT_TRUE(!*wanted.lfFaceName || !_wcsicmp(face, wanted.lfFaceName))
+            << "row " << row.id << ": never a face that is not there";
+        EXPECT_TRUE(room < 0 || (extent.cx <= scaled(room) && tm.tmHeight <= scaled(h)))
+            << "row " << row.id << " caption: " << extent.cx << "x" << tm.tmHeight;
     }
-    // Tab walks the z-order: the rows in tab order, then only frames.
-    std::istringstream tabs(tabOrder);
-    HWND next = GetWindow(hwnd, GW_CHILD);
+    std::istringstream tabs(tabOrder);  // Tab walks the z-order; only frames lie below
+    HWND next = GetWindow(form.hwnd(), GW_CHILD);
     for (int id; tabs >> id; next = GetWindow(next, GW_HWNDNEXT)) {
         EXPECT_EQ(next, form.Control(id)) << "row " << id << " in tab order";
     }
