@@ -15,55 +15,6 @@ namespace larkspur::wine_test {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::wstring ClassOf(HWND hwnd) {
-    wchar_t name[128] = {};
-    GetClassNameW(hwnd, name, 128);
-    return name;
-}
-
-// WM_GETTEXT crosses processes where GetWindowText does not; the timeout
-// keeps a hung window from hanging the test.
-std::wstring TextOf(HWND hwnd) {
-    wchar_t text[1024] = {};
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                        2000, &copied);
-    return text;
-}
-
-// Each visible top-level window of process pid not seen yet goes to
-// handler; message boxes are recorded, and answered with their default
-// button when the handler leaves them.
-void OfferWindows(DWORD pid, std::set<HWND>& seen, const WindowHandler& handler,
-                  std::vector<SeenWindow>& messages, std::mutex& lock) {
-    for (HWND hwnd = GetTopWindow(nullptr); hwnd; hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        if (owner != pid || !IsWindowVisible(hwnd) || seen.count(hwnd)) {
-            continue;
-        }
-        SeenWindow window{hwnd, ClassOf(hwnd), TextOf(hwnd), L""};
-        const bool box = window.className == L"#32770";
-        for (HWND child = GetWindow(hwnd, GW_CHILD); box && child;
-             child = GetWindow(child, GW_HWNDNEXT)) {
-            window.text += _wcsicmp(ClassOf(child).c_str(), L"Static") ? L"" : TextOf(child);
-        }
-        if (box) {
-            std::lock_guard guard(lock);
-            messages.push_back(window);
-        }
-        if (handler && handler(window)) {
-            seen.insert(hwnd);
-        } else if (box && seen.insert(hwnd).second) {
-            PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
-        }
-    }
-}
-
-}  // namespace
-
 std::wstring BinDir() {
     return fs::path(win32::ModulePath(nullptr)).parent_path().wstring();
 }
@@ -130,7 +81,7 @@ struct WindowWatcher::Thread {
 WindowWatcher::WindowWatcher(WindowHandler handler) : t_(new Thread) {
     t_->thread = std::thread([t = t_.get(), handler] {
         for (std::set<HWND> seen; !t->stop; Sleep(20)) {
-            OfferWindows(GetCurrentProcessId(), seen, handler, t->messages, t->lock);
+            drive::OfferWindows(GetCurrentProcessId(), seen, handler, t->messages, t->lock);
         }
     });
 }
@@ -161,55 +112,9 @@ void InstallTest::Set(const wchar_t* section, const wchar_t* key, const std::wst
 
 InstallTest::Run InstallTest::RunBrisa(const std::wstring& arguments,
                                        const WindowHandler& handler) {
-    Run run;
-    std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    EXPECT_TRUE(CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               app.c_str(), &startup, &process));
-    const win32::FileHandle owned(process.hProcess), thread(process.hThread);
-    std::set<HWND> seen;
-    std::mutex lock;
-    for (const ULONGLONG end = GetTickCount64() + 60000;
-         WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT;) {
-        if (GetTickCount64() > end) {
-            ADD_FAILURE() << "Brisa.exe did not end";
-            TerminateProcess(process.hProcess, 0xDEAD);
-        }
-        OfferWindows(process.dwProcessId, seen, handler, run.messages, lock);
-    }
-    GetExitCodeProcess(process.hProcess, &run.exitCode);
+    const Run run = drive::RunProgram(exe, arguments, app, handler);
+    EXPECT_FALSE(run.timedOut) << "Brisa.exe did not end";
     return run;
-}
-
-WindowHandler OperateDialog(const std::wstring& newFolder, const wchar_t* button) {
-    auto dialog = std::make_shared<HWND>(nullptr);
-    return [=](const SeenWindow& w) {
-        if (w.className == L"LarkspurOutForm") {
-            *dialog = w.hwnd;
-            Click(FindChild(w.hwnd, L"Button", newFolder.empty() ? button : L"New Folder >>"));
-        } else if (w.className == L"LarkspurInputBox") {
-            SendMessageW(FindChild(w.hwnd, L"Edit", nullptr), WM_SETTEXT, 0,
-                         reinterpret_cast<LPARAM>(newFolder.c_str()));
-            Click(FindChild(w.hwnd, L"Button", L"OK"));
-            Click(FindChild(*dialog, L"Button", button));  // once the new folder is open
-        }
-        return w.className != L"#32770";
-    };
-}
-
-void Click(HWND button) {
-    PostMessageW(button, BM_CLICK, 0, 0);
-}
-
-HWND FindChild(HWND window, const wchar_t* className, const wchar_t* caption) {
-    HWND child = GetWindow(window, GW_CHILD);
-    while (child && ((className && _wcsicmp(ClassOf(child).c_str(), className)) ||
-                     (caption && TextOf(child) != caption))) {
-        child = GetWindow(child, GW_HWNDNEXT);
-    }
-    return child;
 }
 
 void ExpectLayout(const ui::Form& form, const char* rects, const char* tabOrder) {

@@ -12,11 +12,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "drive.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/form.h"
 
@@ -43,14 +43,11 @@ struct ScratchProcess : win32::Win32Process {
     static std::wstring ModulePath() { return win32::ModulePath(nullptr); }
 };
 
-// A top-level window of a running program, seen once; a handler returns
-// true when it dealt with it. Message boxes it leaves get their default
-// button.
-struct SeenWindow {
-    HWND hwnd;
-    std::wstring className, title, text;  // text: a message box's
-};
-using WindowHandler = std::function<bool(const SeenWindow&)>;
+using drive::Click;
+using drive::FindChild;
+using drive::OperateDialog;
+using drive::SeenWindow;
+using drive::WindowHandler;
 
 // Deals with this process's windows from a second thread while the test
 // drives a modal window; handlers post messages rather than send them.
@@ -71,20 +68,11 @@ class InstallTest : public ::testing::Test {
   protected:
     void SetUp() override;
     void Set(const wchar_t* section, const wchar_t* key, const std::wstring& value);
-    struct Run {
-        DWORD exitCode = STILL_ACTIVE;
-        std::vector<SeenWindow> messages;
-    };
+    using Run = drive::Run;
     // Brisa.exe started with "exe" arguments, as the shell starts it.
     Run RunBrisa(const std::wstring& arguments, const WindowHandler& handler = nullptr);
     std::wstring root, app, exe, ini, docs, out;
 };
-
-// The output folder dialog operated from outside: New Folder with newFolder
-// (unless empty), then the button.
-WindowHandler OperateDialog(const std::wstring& newFolder, const wchar_t* button);
-void Click(HWND button);
-HWND FindChild(HWND window, const wchar_t* className, const wchar_t* caption);
 
 // Checks a loaded form at its DPI against where its controls belong at 96
 // DPI, written apart from the form's table ("WxH" of the client, then
