@@ -1,6 +1,7 @@
 #include "fakes.h"
 
 #include <algorithm>
+#include <sstream>
 
 #include "run/run.h"
 
@@ -9,9 +10,7 @@ namespace larkspur::testing {
 namespace {
 
 std::wstring Fold(std::wstring s) {
-    for (wchar_t& c : s) {
-        c = c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
-    }
+    std::transform(s.begin(), s.end(), s.begin(), [](wchar_t c) { return towupper(c); });
     return s;
 }
 
@@ -21,19 +20,11 @@ std::wstring Hex(uint32_t value) {
     return text;
 }
 
-std::vector<std::wstring> Paths(const std::wstring& multi) {
-    std::vector<std::wstring> out;
-    for (size_t start = 0; start < multi.size() && multi[start]; start += out.back().size() + 1) {
-        out.emplace_back(multi.c_str() + start);
-    }
-    return out;
-}
-
 }  // namespace
 
 MemFs::MemFs(Log& log) : log_(log) {
-    Add(L"C:\\Work\\", kAttrDirectory);
-    Add(L"D:\\", kAttrDirectory);
+    Add(L"C:\\Work\\");
+    Add(L"D:\\");
 }
 
 // The node path names, made with attributes create where missing when
@@ -41,15 +32,12 @@ MemFs::MemFs(Log& log) : log_(log) {
 // trailing one mean nothing, as to the platform.
 MemFs::Node* MemFs::Walk(const std::wstring& path, uint32_t create) {
     std::lock_guard lock(mutex_);
-    if (path.size() < 2 || path[1] != L':' || (path.size() > 2 && path[2] != L'\\') ||
-        unready.count(static_cast<wchar_t>(towupper(path[0])))) {
+    if (path.size() < 2 || path[1] != L':' || (path.size() > 2 && path[2] != L'\\')) {
         return nullptr;
     }
     Node* node = &root_;
-    for (size_t start = 0; start <= path.size();) {
-        const size_t end = std::min(path.find(L'\\', start + (start == 0 ? 2 : 0)), path.size());
-        const std::wstring part = path.substr(start, end - start);
-        start = end + 1;
+    std::wistringstream parts(path);
+    for (std::wstring part; std::getline(parts, part, L'\\');) {
         if (part.empty()) {
             continue;
         }
@@ -57,17 +45,16 @@ MemFs::Node* MemFs::Walk(const std::wstring& path, uint32_t create) {
             return nullptr;
         }
         auto found = std::find_if(node->children.begin(), node->children.end(), [&](auto& c) {
-            return Fold(c->name) == Fold(part) ||
-                   (!c->shortName.empty() && Fold(c->shortName) == Fold(part));
+            return Fold(c->name) == Fold(part) || Fold(c->shortName) == Fold(part);
         });
-        if (found == node->children.end() && !create) {
-            return nullptr;
-        }
         if (found == node->children.end()) {
+            if (!create) {
+                return nullptr;
+            }
             node->children.push_back(std::make_unique<Node>());
-            node->children.back()->name = part;
             found = node->children.end() - 1;
-            (*found)->attributes = end < path.size() ? kAttrDirectory : create;
+            (*found)->name = part;
+            (*found)->attributes = parts.eof() ? create : kAttrDirectory;
         }
         node = found->get();
     }
@@ -76,8 +63,9 @@ MemFs::Node* MemFs::Walk(const std::wstring& path, uint32_t create) {
 
 MemFs::Node& MemFs::Add(const std::wstring& path, uint32_t attributes,
                         const std::wstring& shortName) {
-    Node& node = *Walk(path, path.back() == L'\\' ? kAttrDirectory : attributes);
-    node.attributes = path.back() == L'\\' ? kAttrDirectory : attributes;
+    attributes = path.back() == L'\\' ? kAttrDirectory : attributes;
+    Node& node = *Walk(path, attributes);
+    node.attributes = attributes;
     node.shortName = shortName;
     return node;
 }
@@ -92,8 +80,7 @@ std::wstring MemFs::StoredName(const std::wstring& path) {
     ++nameQueries;
     // A directory search on the exact path: nothing for a trailing backslash
     // or a drive.
-    const Node* node =
-        path.empty() || path.back() == L'\\' || path.size() <= 3 ? nullptr : Find(path);
+    const Node* node = path.size() <= 3 || path.back() == L'\\' ? nullptr : Find(path);
     return node ? node->name : std::wstring();
 }
 
@@ -101,13 +88,13 @@ std::wstring MemFs::FullPath(const std::wstring& path) {
     if (path.rfind(L"\\\\", 0) == 0 || (path.size() >= 2 && path[1] == L':')) {
         return path;  // network and drive paths stay
     }
-    return !path.empty() && path[0] == L'\\' ? currentFolder.substr(0, 2) + path
-                                             : currentFolder + L"\\" + path;
+    return path.rfind(L'\\', 0) == 0 ? currentFolder.substr(0, 2) + path
+                                     : currentFolder + L"\\" + path;
 }
 
 bool MemFs::ListFolder(const std::wstring& folder, const EntrySink& sink) {
     std::lock_guard lock(mutex_);
-    Node* node = Find(folder);
+    const Node* node = Find(folder);
     if (!node || !(node->attributes & kAttrDirectory) || unreadable.count(folder)) {
         return false;
     }
@@ -136,11 +123,11 @@ bool MemFs::CreateFolder(const std::wstring& path) {
 
 bool MemFs::SetAttributes(const std::wstring& path, uint32_t attributes) {
     std::lock_guard lock(mutex_);
-    Node* node = Find(path);
-    if (node && !failSetAttributes.count(path)) {
+    Node* node = failSetAttributes.count(path) ? nullptr : Find(path);
+    if (node) {
         node->attributes = (node->attributes & kAttrDirectory) | attributes;
     }
-    return node && !failSetAttributes.count(path);
+    return node;
 }
 
 bool MemFs::Copy(const std::wstring& from, const std::wstring& to) {
@@ -153,22 +140,21 @@ bool MemFs::Copy(const std::wstring& from, const std::wstring& to) {
         !FolderExists(to.substr(0, to.find_last_of(L'\\')))) {
         return false;
     }
-    const uint64_t writeTime = source->writeTime;
-    Add(FullPath(to), source->attributes).writeTime = writeTime;
+    Add(FullPath(to), source->attributes).writeTime = source->writeTime;
     return true;
 }
 
 CopyOutcome FakeShell::CopyFiles(WindowRef owner, const std::wstring& from, const std::wstring& to,
                                  uint32_t flags) {
-    this->owner = owner;
-    this->to = to;
-    log.push_back(L"shell copy " + Hex(flags));
+    log.push_back(L"shell copy " + Hex(flags) + L" for " + std::to_wstring(owner));
     CopyOutcome answer = outcome;
-    const std::vector<std::wstring> sources = Paths(from), targets = Paths(to);
-    for (size_t i = 0; answer.result == 0 && i < sources.size(); ++i) {
-        if (std::find(skip.begin(), skip.end(), targets[i]) == skip.end()) {
-            fs.Add(targets[i].substr(0, targets[i].find_last_of(L'\\') + 1));
-            answer.result = fs.Copy(sources[i], targets[i]) ? 0 : 5;  // the platform's copy
+    // Both lists hold NUL-terminated paths, one for one.
+    for (size_t f = 0, t = 0; answer.result == 0 && from[f]; f = from.find(L'\0', f) + 1) {
+        const std::wstring target = to.c_str() + t;
+        t += target.size() + 1;
+        if (std::find(skip.begin(), skip.end(), target) == skip.end()) {
+            fs.Add(target.substr(0, target.find_last_of(L'\\') + 1));
+            answer.result = fs.Copy(from.c_str() + f, target) ? 0 : 5;  // the platform's copy
         }
     }
     return answer;
@@ -194,13 +180,6 @@ int Machine::Run(const std::wstring& arguments) {
     process.commandLine =
         L"\"C:\\Tools\\Brisa.exe\"" + (arguments.empty() ? L"" : L" " + arguments);
     return larkspur::Run(platform);
-}
-
-Log Machine::Events() const {
-    Log events;
-    std::copy_if(log.begin(), log.end(), std::back_inserter(events),
-                 [](const std::wstring& line) { return line.rfind(L"mkdir ", 0) != 0; });
-    return events;
 }
 
 }  // namespace larkspur::testing

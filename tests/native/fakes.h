@@ -41,7 +41,9 @@ class MemFs : public FileSystem {
     std::wstring StoredName(const std::wstring& path) override;
     std::wstring FullPath(const std::wstring& path) override;
     bool ListFolder(const std::wstring& folder, const EntrySink& sink) override;
-    bool DriveReady(wchar_t letter) override { return Find(std::wstring(1, letter) + L":\\"); }
+    bool DriveReady(wchar_t letter) override {
+        return !unready.count(letter) && Find(std::wstring(1, letter) + L":\\");
+    }
     bool CreateFolder(const std::wstring& path) override;
     bool SetAttributes(const std::wstring& path, uint32_t attributes) override;
     uint64_t WriteTime(const std::wstring& path) override {
@@ -64,8 +66,6 @@ struct FakeShell : Shell {
     MemFs& fs;
     CopyOutcome outcome;
     std::vector<std::wstring> skip;
-    WindowRef owner = 0;
-    std::wstring to;
     CopyOutcome CopyFiles(WindowRef owner, const std::wstring& from, const std::wstring& to,
                           uint32_t flags) override;
     void AddTrayIcon(WindowRef owner, const std::wstring& tip) override {
@@ -132,7 +132,6 @@ struct Machine {
         profile.Write(section, key, value, L"");
     }
     int Run(const std::wstring& arguments);  // the run driver on it; its exit code
-    Log Events() const;                      // the log without the engine's folders
 };
 
 }  // namespace larkspur::testing

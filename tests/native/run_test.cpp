@@ -21,7 +21,7 @@ TEST(Run, EachCourseShowsItsWindowsAndEndsWithItsCode) {
         {L"1", L"", true, true, kExitSuccess, {L"settings window"}},
         {L"", L"", false, true, kExitCancelled, {L"settings window"}},
         {L"", L"C:\\Docs\\Proj C:\\Docs\\a.txt", true, true, kExitSuccess,
-            {L"dialog", L"progress show", L"shell copy 0x201", L"progress unload", kSucceeded}},
+            {L"dialog", L"progress show", L"shell copy 0x201 for 8194", L"progress unload", kSucceeded}},
         {L"0", L"  ", true, true, kExitSuccess,  // blanks only: a run that sends nothing
             {L"dialog", L"progress show", L"progress unload", kSucceeded}},
         {L"", L"C:\\Docs\\a.txt", true, false, kExitCancelled, {L"dialog"}},
@@ -39,47 +39,55 @@ TEST(Run, EachCourseShowsItsWindowsAndEndsWithItsCode) {
         m.ui.settingsSaved = c.saved;
         m.ui.choice = c.confirmed ? m.ui.choice : std::nullopt;
         EXPECT_EQ(m.Run(c.arguments), c.exitCode) << c.arguments;
-        EXPECT_EQ(m.Events(), c.events) << c.use << " " << c.arguments;
+        EXPECT_EQ(m.log, c.events) << c.use << " " << c.arguments;
     }
 }
 
 // The output folder as Force says: asked for when missing (the dialog's
 // attributes count for nothing then), made, or neither; refused when the
 // settings file gives back only its start. Then the icon, the copy (the own
-// engine unless Engine=1) and each setting of the set counted once.
+// engine unless Engine=1) and each setting of the set counted once; a
+// failed copy takes the icon away before its message.
 TEST(Run, SilentModeCopiesWithItsOwnSettingsUnderItsIcon) {
     const std::wstring x300 = L"D:\\" + std::wstring(300, L'x');
     const std::wstring tooLong =
         L"message The output folder in C:\\Tools\\Brisa.ini is longer "
         L"than 254 characters, so nothing was copied. | 0x30 | Error";
-    const Log shell = {kIcon, L"shell copy 0x215", L"tray remove"};
+    const Log shell = {kIcon, L"shell copy 0x215 for 8194", L"tray remove"};
     // clang-format off
     const struct { std::wstring location; const wchar_t *force, *engine, *set; bool confirmed;
-                   int exitCode; const wchar_t* copy; uint32_t expected; Log events; } cases[] = {
+                   int exitCode; const wchar_t* copy; uint32_t expected; Log events;
+                   uint32_t shellResult = 0; } cases[] = {
         // set: ReadOnly, Hidden, System, Attributes
         {L"D:\\Gone", L"0", L"", L"1||1|1", true, kExitSuccess, L"D:\\Chosen\\a.txt", kAttrReadOnly
             | kAttrSystem, {L"dialog silent D:\\Gone\\", kIcon, L"notify D:\\Chosen\\", L"tray remove"}},
         {L"D:\\Gone", L"0", L"", L"1||1|1", false, kExitCancelled, nullptr, 0,
             {L"dialog silent D:\\Gone\\"}},
         {L"D:\\New\\Deeper", L"1", L"1", L"2|||1", true, kExitSuccess, L"D:\\New\\Deeper\\a.txt",
-            kAttrReadOnly, shell},  // greyed Read Only is not Hidden
+            kAttrReadOnly, {L"mkdir D:\\New", L"mkdir D:\\New\\Deeper", kIcon, L"shell copy 0x215 for 8194",
+            L"tray remove"}},  // greyed Read Only is not Hidden
         {L"D:\\Unmade", L"2", L"1", L"1.5|0.5||1", true, kExitSuccess, L"D:\\Unmade\\a.txt",
             kAttrReadOnly, shell},  // 1.5 reads as 2, 0.5 as 0
         {L"", L"0", L"0", L"||-1|0.25", true, kExitSuccess, L"C:\\a.txt", kAttrSystem,
             {kIcon, L"notify \\", L"tray remove"}},  // the current drive's root
         {L"D:\\Out", L"0", L"", L"1|1||x", true, kExitSuccess, L"D:\\Out\\a.txt", kAttrArchive,
             {kIcon, L"notify D:\\Out\\", L"tray remove"}},  // no pass: the copy's own
+        {L"D:\\Out", L"0", L"", L"0|0|0|1", true, kExitSuccess, L"D:\\Out\\a.txt", kAttrNormal,
+            {kIcon, L"notify D:\\Out\\", L"tray remove"}},  // none: the platform's "normal"
         {L"D:\\File\\Sub", L"1", L"", L"|||", true, kExitNoOutputFolder, nullptr, 0,
             {L"message Not to Create Folder | 0x30 | Error"}},
         {x300, L"1", L"", L"|||", true, kExitNoOutputFolder, nullptr, 0, {tooLong}},
+        {L"D:\\Out", L"1", L"1", L"|||", true, kExitAborted, nullptr, 0, {kIcon, L"shell copy 0x215 for 8194",
+            L"tray remove", L"progress unload", L"message Aborted!\r\n\r\nNot copied (1):\r\n"
+            L"D:\\Out\\a.txt | 0x10030 | Larkspur Ver.1.52"}, 2},  // the icon goes first
     };
     // clang-format on
     for (const auto& c : cases) {
         Machine m;
-        m.fs.Add(L"C:\\Docs\\a.txt");
-        m.fs.Add(L"D:\\Chosen\\");
-        m.fs.Add(L"D:\\Out\\");
-        m.fs.Add(L"D:\\File");
+        for (const wchar_t* path :
+             {L"C:\\Docs\\a.txt", L"D:\\Chosen\\", L"D:\\Out\\", L"D:\\File"}) {
+            m.fs.Add(path);
+        }
         std::wstring set = c.set;
         for (const wchar_t* key : {L"ReadOnly", L"Hidden", L"System", L"Attributes"}) {
             m.Set(L"Silent", key, set.substr(0, set.find(L'|')));
@@ -91,26 +99,14 @@ TEST(Run, SilentModeCopiesWithItsOwnSettingsUnderItsIcon) {
         m.Set(L"Silent", L"Engine", c.engine);
         m.ui.choice = CopyOptions{L"D:\\Chosen\\", kAttrHidden, false};
         m.ui.choice = c.confirmed ? m.ui.choice : std::nullopt;
+        m.shell.outcome.result = c.shellResult;
         EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), c.exitCode) << c.location.substr(0, 20);
-        EXPECT_EQ(m.Events(), c.events) << c.location.substr(0, 20);
+        EXPECT_EQ(m.log, c.events) << c.location.substr(0, 20);
         EXPECT_EQ(m.fs.Attributes(c.copy ? c.copy : L"D:\\a.txt"),
                   c.copy ? c.expected : kInvalidAttributes);
         EXPECT_FALSE(m.fs.Find(L"D:\\" + std::wstring(254, L'x'))) << "nothing made of it";
         EXPECT_GT(m.ui.yields, c.copy ? 2 : -1);
     }
-    Machine m;  // a failed copy: the icon goes, then the message says what is missing
-    m.fs.Add(L"C:\\Docs\\a.txt");
-    for (const auto& [key, value] : {std::pair{L"Use", L"1"},
-                                     {L"Location", L"D:\\Out"},
-                                     {L"Force", L"1"},
-                                     {L"Engine", L"1"}}) {
-        m.Set(L"Silent", key, value);
-    }
-    m.shell.outcome.result = 2;
-    EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), kExitAborted);
-    EXPECT_EQ(m.Events(), (Log{kIcon, L"shell copy 0x215", L"tray remove", L"progress unload",
-                               L"message Aborted!\r\n\r\nNot copied (1):\r\nD:\\Out\\a.txt | "
-                               L"0x10030 | Larkspur Ver.1.52"}));
 }
 
 }  // namespace

@@ -9,8 +9,6 @@
 #include <sstream>
 #include <thread>
 
-#include "scratch.h"
-
 namespace larkspur::wine_test {
 
 namespace fs = std::filesystem;
@@ -44,26 +42,6 @@ DWORD Attributes(const std::wstring& path) {
     return GetFileAttributesW(win32::ForApi(path).c_str());
 }
 
-std::vector<std::wstring> FilesBelow(const std::wstring& folder) {
-    std::vector<std::wstring> files, pending{L""};
-    for (std::wstring relative; !pending.empty();) {
-        relative = pending.back();
-        pending.pop_back();
-        WIN32_FIND_DATAW data;
-        const win32::FindHandle find(
-            FindFirstFileW(win32::ForApi(folder + L"\\" + relative + L"*").c_str(), &data));
-        for (bool more = find.valid(); more; more = FindNextFileW(find.get(), &data)) {
-            const bool isFolder = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-            if (!isFolder || data.cFileName[0] != L'.') {
-                (isFolder ? pending : files)
-                    .push_back(relative + data.cFileName + (isFolder ? L"\\" : L""));
-            }
-        }
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 std::wstring Ini(const std::wstring& folder, const wchar_t* section, const wchar_t* key) {
     wchar_t value[300] = {};
     GetPrivateProfileStringW(section, key, L"(none)", value, 300,
@@ -91,19 +69,33 @@ WindowWatcher::~WindowWatcher() {
     t_->thread.join();
 }
 
-std::vector<SeenWindow> WindowWatcher::Messages() {
+std::wstring WindowWatcher::Said() {
     std::lock_guard guard(t_->lock);
-    return t_->messages;
+    return wine_test::Said(t_->messages);
+}
+
+std::wstring Said(const std::vector<SeenWindow>& messages) {
+    std::wstring lines;
+    for (const SeenWindow& m : messages) {
+        lines += m.title + L": " + m.text + L"\n";
+    }
+    return lines;
 }
 
 void InstallTest::SetUp() {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     root = ScratchDir();
-    exe = (app = root + L"\\app") + L"\\Brisa.exe";
+    wchar_t release[MAX_PATH] = {};
+    app = GetEnvironmentVariableW(L"LARKSPUR_RELEASE_DIR", release, MAX_PATH) ? release
+                                                                              : root + L"\\app";
+    exe = app + L"\\Brisa.exe";
     ini = app + L"\\Brisa.ini";
     docs = root + L"\\Docs";
     out = root + L"\\Out";
-    fs::create_directories(app);
-    fs::copy_file(BinDir() + L"\\Brisa.exe", exe);
+    if (!*release) {
+        fs::create_directories(app);
+        fs::copy_file(BinDir() + L"\\Brisa.exe", exe);
+    }
 }
 
 void InstallTest::Set(const wchar_t* section, const wchar_t* key, const std::wstring& value) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "drive.h"
+#include "scratch.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/form.h"
 
@@ -29,8 +30,9 @@ std::wstring ScratchDir();  // fresh and empty, named after the running test
 void WriteText(const std::wstring& path, const std::string& content);  // folders made too
 std::string ReadText(const std::wstring& path);
 DWORD Attributes(const std::wstring& path);
-std::vector<std::wstring> FilesBelow(const std::wstring& folder);  // relative, sorted
 std::wstring Ini(const std::wstring& folder, const wchar_t* section, const wchar_t* key);
+// Message boxes as "title: text" lines.
+std::wstring Said(const std::vector<drive::SeenWindow>& messages);
 
 // The process as the windows see it: its folder (and so Brisa.ini) set by
 // the test, and the program's names (the test executable has none).
@@ -48,6 +50,7 @@ using drive::FindChild;
 using drive::OperateDialog;
 using drive::SeenWindow;
 using drive::WindowHandler;
+using scratch::FilesBelow;
 
 // Deals with this process's windows from a second thread while the test
 // drives a modal window; handlers post messages rather than send them.
@@ -55,15 +58,15 @@ class WindowWatcher {
   public:
     explicit WindowWatcher(WindowHandler handler = nullptr);
     ~WindowWatcher();
-    std::vector<SeenWindow> Messages();  // the message boxes seen so far
+    std::wstring Said();  // the message boxes seen so far, as Said gives them
 
   private:
     struct Thread;
     std::unique_ptr<Thread> t_;
 };
 
-// A test with its own Brisa.exe in root\app, docs for the items to send,
-// out for the copies.
+// A test with its own Brisa.exe in root\app (or the unpacked release's in
+// LARKSPUR_RELEASE_DIR), docs for the items to send, out for the copies.
 class InstallTest : public ::testing::Test {
   protected:
     void SetUp() override;
