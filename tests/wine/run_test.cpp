@@ -17,28 +17,14 @@
 namespace larkspur::wine_test {
 namespace {
 
-class RunTest : public InstallTest {
-  protected:
-    void Silent(const std::wstring& attributes) {  // R, H, S, A as 0 or 1
-        const wchar_t* keys[] = {L"ReadOnly", L"Hidden", L"System", L"Archive"};
-        for (size_t i = 0; i < 4; ++i) {
-            Set(L"Silent", keys[i], attributes.substr(i, 1));
-        }
-        for (const wchar_t* key : {L"Use", L"Force", L"Attributes"}) {
-            Set(L"Silent", key, L"1");
-        }
-        Set(L"Silent", L"Location", out);
-    }
-};
+using RunTest = InstallTest;
 
 // The output folder dialog operated from outside: New Folder, OK, and
 // "Succeeded!" once the progress window has gone.
 TEST_F(RunTest, AnInteractiveRunCopiesIntoTheFolderOpenedInTheDialog) {
     WriteText(docs + L"\\Proj\\x.txt", "x");
-    Set(L"Setting", L"Use", L"1");
-    Set(L"Setting", L"Location", app);  // opens there, New Folder goes beside it
-    Set(L"Setting", L"Attributes", L"1");
-    Set(L"Setting", L"System", L"2");  // greyed by hand: on, with its weight once
+    // It opens in app, New Folder goes beside it; System greyed by hand is on.
+    WriteIni(app, L"Setting", L"Use=1|Attributes=1|System=2|Location=" + app);
     bool progressGone = false;
     const WindowHandler dialog = OperateDialog(L"..\\Out", L"OK(&O)");
     const Run run = RunBrisa(L"\"" + docs + L"\\Proj\"", [&](const SeenWindow& w) {
@@ -67,7 +53,8 @@ TEST_F(RunTest, SilentModeCopiesEveryNameAndLengthWithExactAttributes) {
     const std::vector<std::wstring> files = {L"Proj\\.env", L"Proj\\Sub\\y.txt",
                                              L"Proj\\出力\\ソフト 😀.txt", L"a b.txt",
                                              deep.substr(docs.size() + 1) + L"\\deep.txt"};
-    Silent(L"1110");
+    WriteIni(app, L"Silent",
+             L"Use=1|Force=1|Attributes=1|ReadOnly=1|Hidden=1|System=1|Location=" + out);
     for (const char* content : {"first", "second"}) {
         for (const std::wstring& file : files) {
             WriteText(docs + L"\\" + file, content);
@@ -140,13 +127,6 @@ TEST(Platform, ImportsKnownDllsOnlyAndReadsItsResources) {
         << "the manifest stored as RT_MANIFEST";
     FreeLibrary(brisa);
 
-    // A new settings file is UTF-16 with its mark, so names outside the
-    // ANSI code page survive.
-    win32::Win32Profile profile;
-    const std::wstring ini = ScratchDir() + L"\\Brisa.ini", folder = L"C:\\出力\\Ünïcødé 😀";
-    ASSERT_TRUE(profile.Write(L"Silent", L"Location", folder, ini));
-    EXPECT_EQ(profile.Read(L"silent", L"LOCATION", 255, ini), folder);
-    EXPECT_EQ(ReadText(ini).substr(0, 2), "\xFF\xFE");
     EXPECT_EQ(win32::ForApi(L"\\\\srv\\share\\" + std::wstring(250, L'x')),
               L"\\\\?\\UNC\\srv\\share\\" + std::wstring(250, L'x'));
 }

@@ -49,6 +49,15 @@ std::wstring Ini(const std::wstring& folder, const wchar_t* section, const wchar
     return value;
 }
 
+void WriteIni(const std::wstring& folder, const wchar_t* section, const std::wstring& settings) {
+    std::wstringstream in(settings);
+    for (std::wstring pair; std::getline(in, pair, L'|');) {
+        WritePrivateProfileStringW(section, pair.substr(0, pair.find(L'=')).c_str(),
+                                   pair.substr(pair.find(L'=') + 1).c_str(),
+                                   (folder + L"\\Brisa.ini").c_str());
+    }
+}
+
 struct WindowWatcher::Thread {
     std::thread thread;
     std::atomic<bool> stop{false};
@@ -96,10 +105,6 @@ void InstallTest::SetUp() {
         fs::create_directories(app);
         fs::copy_file(BinDir() + L"\\Brisa.exe", exe);
     }
-}
-
-void InstallTest::Set(const wchar_t* section, const wchar_t* key, const std::wstring& value) {
-    WritePrivateProfileStringW(section, key, value.c_str(), ini.c_str());
 }
 
 InstallTest::Run InstallTest::RunBrisa(const std::wstring& arguments,

@@ -30,7 +30,9 @@ std::wstring ScratchDir();  // fresh and empty, named after the running test
 void WriteText(const std::wstring& path, const std::string& content);  // folders made too
 std::string ReadText(const std::wstring& path);
 DWORD Attributes(const std::wstring& path);
+// A key of folder\Brisa.ini; "key=value|..." written into a section of it.
 std::wstring Ini(const std::wstring& folder, const wchar_t* section, const wchar_t* key);
+void WriteIni(const std::wstring& folder, const wchar_t* section, const std::wstring& settings);
 // Message boxes as "title: text" lines.
 std::wstring Said(const std::vector<drive::SeenWindow>& messages);
 
@@ -70,7 +72,6 @@ class WindowWatcher {
 class InstallTest : public ::testing::Test {
   protected:
     void SetUp() override;
-    void Set(const wchar_t* section, const wchar_t* key, const std::wstring& value);
     using Run = drive::Run;
     // Brisa.exe started with "exe" arguments, as the shell starts it.
     Run RunBrisa(const std::wstring& arguments, const WindowHandler& handler = nullptr);
