@@ -1,196 +1,199 @@
 #!/bin/bash
-# Brisa.exe against the least a program can do for the same result.
+# Silent Mode's own copy engine against the other ways to the same result,
+# in one run, on the same trees.
 #
-#   bench/run_bench.sh [N ...]        (default: 2000 20000)
+#   bench/run_bench.sh [N]        (default 20000)
 #
-# For every N: a tree of N files of 4 KiB, then side by side
-#   - a Silent Mode run of Brisa.exe on the tree (wall clock),
-#   - reference_copy.exe: the same single shell request and attribute pass,
-#   - xcopy /E /I /H followed by attrib +R /S, for the record,
-#   - Brisa's own work: its start-up (a run with Use=2, which ends right after
-#     reading its settings) plus walk, lists and attribute pass as timed by
-#     walk_bench --own-work on the copy the Brisa run left behind.
+# Trees: N files of 4 KiB (make_tree.exe); a real tree nobody here wrote
+# (/usr/share/doc, copied into the prefix once); one file of 512 MiB.
+# For each tree, REPS rounds (default 3), the contenders in a rotating order:
+#   engine  Brisa.exe in Silent Mode, its own engine
+#   shell   Brisa.exe in Silent Mode with Engine=1: one shell request, 0x215
+#   xcopy   xcopy /E /I /H, then attrib +R +H /S
+#   cp      cp -r on the Linux side: the floor (it sets no attributes)
+# Every contender's copies get Read Only + Hidden, and every copy is checked
+# by verify_copy.py: the same files, the same bytes, exactly R + H.
+# Then, on the N-file tree: engine_bench on 1, 2, 4 and 8 threads, and its
+# own work (engine_bench --no-io: everything but the platform's file copy and
+# attribute calls); and the growth from 2,000 to 100,000 files (GROWTH).
 #
-# Environment:
-#   REPS        Brisa/reference pairs per N, alternating which goes first;
-#               default 3 up to 5000 files, 1 above (a 20,000-file copy takes
-#               minutes)
-#   XCOPY=0     skip the xcopy + attrib run
-#   KEEP=1      keep the source trees and the last outputs
-#   WINEPREFIX  default build/mingw/bench-prefix, made on first use
-#
-# Build first: cmake --build build/mingw --target Brisa make_tree walk_bench reference_copy
+# Environment: REPS; GROWTH (default "2000 20000 100000", "" to skip);
+# WINEPREFIX (default build/mingw/bench-prefix, made on first use).
+# Build first:
+#   cmake --build --preset mingw --target Brisa make_tree engine_bench
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(dirname "$here")
 bin=$repo/build/mingw/bin
 export WINEPREFIX=${WINEPREFIX:-$repo/build/mingw/bench-prefix}
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-XCOPY=${XCOPY:-1}
-KEEP=${KEEP:-0}
-MASK=33 # read-only + archive, as the settings below ask
-sizes=("$@")
-if [ ${#sizes[@]} -eq 0 ]; then
-    sizes=(2000 20000)
-fi
-
-for exe in Brisa make_tree walk_bench reference_copy; do
-    if [ ! -f "$bin/$exe.exe" ]; then
-        echo "run_bench: $bin/$exe.exe is missing; build it first" >&2
-        exit 2
-    fi
+export WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+n=${1:-20000}
+reps=${REPS:-3}
+growth=${GROWTH-2000 20000 100000}
+mask=3 # Read Only + Hidden
+for exe in Brisa make_tree engine_bench; do
+    [ -f "$bin/$exe.exe" ] || { echo "run_bench: build $exe first" >&2; exit 2; }
 done
-
 "$repo/scripts/wine-prefix.sh" up "$WINEPREFIX" </dev/null >/dev/null 2>&1
 
 win='C:\larkspur-bench'
 unix=$WINEPREFIX/drive_c/larkspur-bench
 logs=$repo/build/mingw/bench-logs
-mkdir -p "$unix" "$logs"
+mkdir -p "$unix/src" "$logs"
 log=$logs/run_bench-$(date +%Y%m%d-%H%M%S).log
-: >"$log"
 
-# Two installs of Brisa.exe: one that copies, one that only starts.
-write_ini() { # folder use
-    mkdir -p "$1"
-    cp "$bin/Brisa.exe" "$1/Brisa.exe"
-    printf '[Silent]\r\nUse=%s\r\nLocation=%s\\out\\brisa\r\nForce=1\r\nAttributes=1\r\nReadOnly=1\r\nHidden=0\r\nSystem=0\r\nArchive=1\r\n' \
-        "$2" "$win" >"$1/Brisa.ini"
-}
-write_ini "$unix/app" 1
-write_ini "$unix/app-idle" 2
-
-now() { date +%s.%N; }
-since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.3f", b - a }'; }
-median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-count_files() { { find "$1" -type f 2>/dev/null || true; } | wc -l; }
-field() { { grep -o "$1=[0-9.]*" || echo "$1=0"; } | head -1 | cut -d= -f2; }
-calc() { awk "BEGIN { printf \"%.${2:-3}f\", $1 }"; }
-
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+calc() { awk "BEGIN { printf \"%.${2:-2}f\", $1 }"; }
 failed=0
-fail() {
-    echo "  FAIL: $*"
-    echo "FAIL: $*" >>"$log"
-    failed=1
-}
+fail() { echo "  FAIL: $*" | tee -a "$log"; failed=1; }
 
-# Runs a Windows program under a time limit with its output going to the log;
-# sets rc and secs.
-run() { # limit command...
-    local limit=$1 start
-    shift
+# Runs a command with its output in the log; sets secs (wall clock).
+run() {
     echo "\$ $*" >>"$log"
     sync
-    start=$(now)
-    if timeout "$limit" "$@" </dev/null >>"$log" 2>&1; then rc=0; else rc=$?; fi
-    secs=$(since "$start")
-    echo "  -> rc=$rc, $secs s" >>"$log"
+    local start end
+    start=$(date +%s.%N)
+    "$@" </dev/null >>"$log" 2>&1 || fail "$* ended with $?"
+    end=$(date +%s.%N)
+    secs=$(calc "$end - $start" 3)
+}
+
+install() { # folder engine
+    mkdir -p "$unix/$1"
+    cp "$bin/Brisa.exe" "$unix/$1/"
+    printf '[Silent]\r\nUse=1\r\nLocation=%s\\out\\%s\r\nForce=1\r\nEngine=%s\r\nAttributes=1\r\nReadOnly=1\r\nHidden=1\r\nSystem=0\r\nArchive=0\r\n' \
+        "$win" "$1" "$2" >"$unix/$1/Brisa.ini"
+}
+install engine 0
+install shell 1
+
+# One contender on one item (a path below src, with /); its copies land in
+# out/<contender>/<name of the item>.
+contend() { # contender item
+    local item=${2//\//\\} name=${2##*/}
+    rm -rf "$unix/out"
+    mkdir -p "$unix/out/xcopy" "$unix/out/cp"
+    case $1 in
+    engine | shell) run wine "$unix/$1/Brisa.exe" "$win\\src\\$item" ;;
+    xcopy)
+        if [ -d "$unix/src/$2" ]; then
+            run sh -c "wine xcopy /E /I /H /Q '$win\\src\\$item' '$win\\out\\xcopy\\$name' &&
+                wine attrib +R +H '$win\\out\\xcopy\\$name\\*' /S"
+        else
+            run sh -c "wine xcopy /H /Q '$win\\src\\$item' '$win\\out\\xcopy\\' &&
+                wine attrib +R +H '$win\\out\\xcopy\\$name'"
+        fi
+        ;;
+    cp) run cp -r "$unix/src/$2" "$unix/out/cp/" ;;
+    esac
+    local check=$mask
+    [ "$1" != cp ] || check=
+    python3 "$here/verify_copy.py" "$unix/src/$2" "$unix/out/$1/$name" $check >>"$log" 2>&1 ||
+        fail "$1 on $item: the copy differs (see $log)"
 }
 
 rows=()
-details=()
-for n in "${sizes[@]}"; do
-    tree=$win'\src\tree-'$n
-    tree_unix=$unix/src/tree-$n
-    reps=${REPS:-$([ "$n" -le 5000 ] && echo 3 || echo 1)}
-    limit=$((120 + n / 50)) # ample for 3 ms per file; a stuck message box ends here
-    echo "== $n files, $reps pair(s)"
-
-    rm -rf "$tree_unix" "$unix/out"
-    run 3600 wine "$bin/make_tree.exe" "$tree" "$n"
-    [ "$rc" -eq 0 ] || { fail "make_tree $n"; continue; }
-    echo "  tree made in $secs s"
-
-    # Start-up costs: Brisa that only reads its settings, and a bare process
-    # (reference_copy without arguments) for comparison.
-    starts=()
-    bare=()
-    for _ in 1 2 3; do
-        run 60 wine "$unix/app-idle/Brisa.exe" "$tree"
-        [ "$rc" -eq 0 ] || fail "Brisa.exe with Use=2 ended with $rc"
-        starts+=("$secs")
-        run 60 wine "$bin/reference_copy.exe"
-        bare+=("$secs")
-    done
-    startup=$(median "${starts[@]}")
-    bare_start=$(median "${bare[@]}")
-    [ ! -e "$unix/out/brisa" ] || fail "Brisa.exe with Use=2 created its output folder"
-
-    brisa_times=()
-    ref_times=()
-    own_times=()
-    own_detail=""
-    ref_detail=""
+compare() { # label item
+    local times_engine=() times_shell=() times_xcopy=() times_cp=()
+    local order=(engine shell xcopy cp) r c
     for ((r = 0; r < reps; r++)); do
-        rm -rf "$unix/out"
-        order="brisa ref"
-        [ $((r % 2)) -eq 0 ] || order="ref brisa"
-        for which in $order; do
-            if [ "$which" = brisa ]; then
-                run "$limit" wine "$unix/app/Brisa.exe" "$tree"
-                brisa_times+=("$secs")
-                [ "$rc" -eq 0 ] || fail "Brisa.exe ended with $rc"
-                got=$(count_files "$unix/out/brisa")
-                [ "$got" -eq "$n" ] || fail "Brisa.exe left $got files, not $n"
-                echo "  Brisa.exe: $secs s, $got files"
-            else
-                run "$limit" wine "$bin/reference_copy.exe" "$tree" "$win\\out\\ref" "$MASK"
-                ref_times+=("$secs")
-                [ "$rc" -eq 0 ] || fail "reference_copy ended with $rc"
-                got=$(count_files "$unix/out/ref")
-                [ "$got" -eq "$n" ] || fail "reference_copy left $got files, not $n"
-                ref_detail=$(grep '^reference ' "$log" | tail -1 || true)
-                echo "  reference: $secs s, $got files"
-            fi
+        for c in "${order[@]:r%4}" "${order[@]:0:r%4}"; do
+            contend "$c" "$2"
+            eval "times_$c+=($secs)"
         done
-        if ! diff -q <(cd "$unix/out/brisa" 2>/dev/null && find . | sort) \
-            <(cd "$unix/out/ref" 2>/dev/null && find . | sort) >/dev/null; then
-            fail "Brisa.exe and reference_copy laid the copies out differently"
-        fi
-        writable=$({ find "$unix/out/brisa" -type f -perm /222 2>/dev/null || true; } | wc -l)
-        [ "$writable" -eq 0 ] || fail "$writable copies of Brisa.exe are not read-only"
-
-        run "$limit" wine "$bin/walk_bench.exe" --own-work "$tree" "$win\\out\\brisa" "$MASK"
-        [ "$rc" -eq 0 ] || fail "walk_bench --own-work ended with $rc"
-        own_detail=$(grep '^own-work ' "$log" | tail -1 || true)
-        own_ms=$(field total_ms <<<"$own_detail")
-        own_times+=("$(calc "$startup + $own_ms / 1000")")
     done
-    brisa=$(median "${brisa_times[@]}")
-    ref=$(median "${ref_times[@]}")
-    own=$(median "${own_times[@]}")
+    local e s x f
+    e=$(median "${times_engine[@]}")
+    s=$(median "${times_shell[@]}")
+    x=$(median "${times_xcopy[@]}")
+    f=$(median "${times_cp[@]}")
+    rows+=("| $1 | $e | $s | $x | $f | $(calc "$e / $x") | $(calc "$e / $s") | $(calc "$e / $f" 1) |")
+    echo "  ${rows[-1]}"
+}
+
+echo "log: $log"
+if [ ! -e "$unix/src/tree-$n.done" ]; then
+    rm -rf "$unix/src/tree-$n"
+    run wine "$bin/make_tree.exe" "$win\\src\\tree-$n" "$n" && touch "$unix/src/tree-$n.done"
+fi
+if [ ! -e "$unix/src/doc.done" ]; then
+    rm -rf "$unix/src/doc"
+    cp -rL /usr/share/doc "$unix/src/doc" 2>/dev/null || true # some links lead nowhere
+    # Windows names ignore case: of index.html and Index.html one stays.
+    python3 -c 'import os, sys
+for folder, dirs, files in os.walk(sys.argv[1]):
+    seen = set()
+    for name in sorted(files):
+        if name.lower() in seen:
+            os.remove(os.path.join(folder, name))
+        seen.add(name.lower())' "$unix/src/doc"
+    touch "$unix/src/doc.done"
+fi
+if [ ! -e "$unix/src/big/big.bin" ]; then
+    mkdir -p "$unix/src/big"
+    head -c 512M /dev/urandom >"$unix/src/big/big.bin"
+fi
+
+echo "== contenders, $reps rounds"
+compare "$n × 4 KiB" "tree-$n"
+compare "/usr/share/doc, $(find "$unix/src/doc" -type f | wc -l) files" doc
+compare "one 512 MiB file" big/big.bin
+
+# engine_bench on the N-file tree; prints one line per run into the log.
+bench() { # source threads [--no-io]
     rm -rf "$unix/out"
+    run wine "$bin/engine_bench.exe" "$win\\src\\$1" "$win\\out\\bench" "$mask" "$2" ${3:-}
+    line=$(grep '^engine ' "$log" | tail -1)
+}
+field() { grep -o "$1=[0-9.]*" <<<"$line" | cut -d= -f2; }
 
-    xcopy_s="-"
-    if [ "$XCOPY" != 0 ]; then
-        start=$(now)
-        run "$limit" wine xcopy /E /I /H /Q "$tree" "$win\\out\\xcopy\\tree-$n"
-        xrc=$rc
-        run "$limit" wine attrib +R "$win\\out\\xcopy\\*.*" /S
-        xcopy_s=$(since "$start")
-        got=$(count_files "$unix/out/xcopy")
-        if [ "$xrc" -ne 0 ] || [ "$got" -ne "$n" ]; then
-            fail "xcopy ended with $xrc and left $got files"
-        fi
-        echo "  xcopy + attrib: $xcopy_s s"
-        rm -rf "$unix/out"
-    fi
-    [ "$KEEP" = 1 ] || rm -rf "$tree_unix"
-
-    rows+=("$(printf '%8s %10s %10s %8s %10s %7s %10s' "$n" "$brisa" "$ref" \
-        "$(calc "$brisa / $ref" 2)" "$own" "$(calc "100 * $own / $brisa" 1)" "$xcopy_s")")
-    details+=("$n files: Brisa.exe start-up ${startup} s (bare process ${bare_start} s); ${own_detail}; ${ref_detail}")
+echo "== threads, own work"
+declare -A threads_ms
+for ((r = 0; r < reps; r++)); do
+    for t in 1 2 4 8; do
+        bench "tree-$n" "$t"
+        threads_ms[$t]+="$(field total_ms) "
+    done
+    bench "tree-$n" 2 --no-io
+    threads_ms[own]+="$(field total_ms) "
+done
+for t in 1 2 4 8 own; do
+    # shellcheck disable=SC2086
+    threads_ms[$t]=$(median ${threads_ms[$t]})
 done
 
+growth_rows=()
+if [ -n "$growth" ]; then
+    echo "== growth"
+    for g in $growth; do
+        if [ ! -e "$unix/src/tree-$g.done" ]; then
+            rm -rf "$unix/src/tree-$g"
+            run wine "$bin/make_tree.exe" "$win\\src\\tree-$g" "$g" && touch "$unix/src/tree-$g.done"
+        fi
+        bench "tree-$g" 2
+        growth_rows+=("| $g | $(calc "$(field total_ms) / 1000") | $(calc "1000 * $(field total_ms) / $g" 1) | $(field bytes_per_file) |")
+        echo "  ${growth_rows[-1]}"
+    done
+fi
+rm -rf "$unix/out"
+
 echo
-echo "Seconds, wall clock under Wine (median where more than one run)."
-echo "Targets: Brisa/ref <= 1.15, own-work < 10 % of the Brisa run."
-printf '%8s %10s %10s %8s %10s %7s %10s\n' N "Brisa s" "ref s" Brisa/ref "own s" "own %" "xcopy+attr"
+echo "Seconds, wall clock under Wine, median of $reps; every copy verified."
+echo "| tree | engine | shell request | xcopy + attrib | cp -r | engine/xcopy | engine/shell | engine/cp |"
+echo "|---|---|---|---|---|---|---|---|"
 printf '%s\n' "${rows[@]}"
 echo
-printf '%s\n' "${details[@]}"
-echo
+echo "The engine alone on $n files (engine_bench, ms, median of $reps):"
+echo "| 1 thread | 2 threads | 4 threads | 8 threads | own work (2 threads, --no-io) | own share |"
+echo "|---|---|---|---|---|---|"
+echo "| ${threads_ms[1]} | ${threads_ms[2]} | ${threads_ms[4]} | ${threads_ms[8]} | ${threads_ms[own]} | $(calc "100 * ${threads_ms[own]} / ${threads_ms[2]}" 1) % |"
+if [ ${#growth_rows[@]} -gt 0 ]; then
+    echo
+    echo "Growth (engine_bench, 2 threads, one run each):"
+    echo "| files | s | µs per file | peak working set per file (bytes) |"
+    echo "|---|---|---|---|"
+    printf '%s\n' "${growth_rows[@]}"
+fi
 echo "log: $log"
 exit $failed

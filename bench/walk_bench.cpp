@@ -10,12 +10,6 @@
 //   walk_bench --memory FOLDER
 //       One walk of FOLDER in this process, with the process's memory before
 //       and after it: the child that the run above starts per N.
-//   walk_bench --attr-pass FOLDER [MASK]
-//       The attribute pass alone over every file below FOLDER.
-//   walk_bench --own-work SOURCE OUTPUT MASK
-//       What a Silent Mode run of SOURCE does besides the shell's copy: the
-//       walk, the lists, and the attribute pass over the copies that a run
-//       left in OUTPUT.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
@@ -43,12 +37,6 @@ using bench::Narrow;
 using bench::Stopwatch;
 
 using Machine = app::Win32Machine;
-
-// Same rule as the copy: FILE_ATTRIBUTE_NORMAL stands for "none of them".
-uint32_t CopyAttributes(uint32_t mask) {
-    const uint32_t bits = mask & kAttributeSet;
-    return bits == 0 ? kAttrNormal : bits;
-}
 
 size_t FilesFound(const Sources& state) {
     return state.files.size();
@@ -498,56 +486,6 @@ int RunWalkBench(const std::wstring& root, int reps, size_t deep,
     return allOk ? 0 : 1;
 }
 
-int RunAttrPass(const std::wstring& folder, uint32_t mask) {
-    Machine m;
-    Sources state;
-    TimedWalk(m, state, folder, false);
-    const uint32_t attributes = CopyAttributes(mask);
-    size_t failed = 0;
-    const Stopwatch watch;
-    for (const SourceFile& file : state.files) {
-        failed += !m.fs.SetAttributes(file.path, attributes);
-    }
-    const double ms = watch.Ms();
-    const size_t n = FilesFound(state);
-    std::printf("attr-pass files=%zu ms=%.1f us_per_file=%.1f failed=%zu\n", n, ms,
-                n ? 1000.0 * ms / static_cast<double>(n) : 0.0, failed);
-    return failed == 0 && n > 0 ? 0 : 1;
-}
-
-int RunOwnWork(const std::wstring& source, const std::wstring& output, uint32_t mask) {
-    Machine m;
-    m.ui.ProgressWindow();  // a Silent Mode run loads it hidden before the walk
-    const std::wstring outputFolder = AddBackslash(output);
-    m.ui.yieldEnabled = true;
-
-    const Stopwatch walk;
-    const Sources state = CollectSources(m.platform, source, outputFolder);
-    const double walkMs = walk.Ms();
-    const size_t n = FilesFound(state);
-
-    const Stopwatch lists;
-    const std::wstring from = MultiString(Paths(state));
-    const std::vector<std::wstring> destinations = Destinations(state.files, outputFolder);
-    const std::wstring to = MultiString(destinations);
-    const double listMs = lists.Ms();
-
-    const uint32_t attributes = CopyAttributes(mask);
-    size_t failed = 0;
-    const Stopwatch pass;
-    for (const std::wstring& destination : destinations) {
-        failed += !m.fs.SetAttributes(destination, attributes);
-    }
-    const double attrMs = pass.Ms();
-    m.ui.UnloadProgressWindow();
-
-    std::printf(
-        "own-work files=%zu walk_ms=%.1f list_ms=%.1f attr_ms=%.1f total_ms=%.1f failed=%zu "
-        "list_chars=%zu\n",
-        n, walkMs, listMs, attrMs, walkMs + listMs + attrMs, failed, from.size() + to.size());
-    return failed == 0 && n > 0 && state.missing.empty() ? 0 : 1;
-}
-
 bool ParseNumber(const wchar_t* text, unsigned long long& value) {
     wchar_t* end = nullptr;
     value = std::wcstoull(text, &end, 0);
@@ -557,9 +495,7 @@ bool ParseNumber(const wchar_t* text, unsigned long long& value) {
 int Usage() {
     std::fprintf(stderr,
                  "usage: walk_bench [--root FOLDER] [--reps R] [--deep LEVELS] [N ...]\n"
-                 "       walk_bench --memory FOLDER\n"
-                 "       walk_bench --attr-pass FOLDER [MASK]\n"
-                 "       walk_bench --own-work SOURCE OUTPUT MASK\n");
+                 "       walk_bench --memory FOLDER\n");
     return 2;
 }
 
@@ -571,27 +507,12 @@ int wmain(int argc, wchar_t** argv) {
 
     const std::vector<std::wstring> args(argv + 1, argv + argc);
     unsigned long long value = 0;
-    if (!args.empty() && args[0] == L"--attr-pass") {
-        if (args.size() < 2 || args.size() > 3 ||
-            (args.size() == 3 && !ParseNumber(args[2].c_str(), value))) {
-            return Usage();
-        }
-        return RunAttrPass(bench::Absolute(args[1]),
-                           args.size() == 3 ? static_cast<uint32_t>(value) : 0x21);
-    }
     if (!args.empty() && args[0] == L"--memory") {
         if (args.size() != 2) {
             return Usage();
         }
         return RunMemory(bench::Absolute(args[1]));
     }
-    if (!args.empty() && args[0] == L"--own-work") {
-        if (args.size() != 4 || !ParseNumber(args[3].c_str(), value)) {
-            return Usage();
-        }
-        return RunOwnWork(args[1], bench::Absolute(args[2]), static_cast<uint32_t>(value));
-    }
-
     std::wstring root = L"C:\\larkspur-bench\\walk";
     int reps = 15;
     size_t deep = 200;

@@ -144,8 +144,8 @@ bool MemFs::Copy(const std::wstring& from, const std::wstring& to) {
     return true;
 }
 
-CopyOutcome FakeShell::CopyFiles(WindowRef owner, const std::wstring& from, const std::wstring& to,
-                                 uint32_t flags) {
+CopyOutcome Machine::CopyFiles(WindowRef owner, const std::wstring& from, const std::wstring& to,
+                               uint32_t flags) {
     log.push_back(L"shell copy " + Hex(flags) + L" for " + std::to_wstring(owner));
     CopyOutcome answer = outcome;
     // Both lists hold NUL-terminated paths, one for one.
@@ -160,25 +160,31 @@ CopyOutcome FakeShell::CopyFiles(WindowRef owner, const std::wstring& from, cons
     return answer;
 }
 
-std::wstring FakeProfile::Read(const std::wstring& section, const std::wstring& key,
-                               size_t capacity, const std::wstring&) {
+std::wstring Machine::Read(const std::wstring& section, const std::wstring& key, size_t capacity,
+                           const std::wstring&) {
     const auto found = values.find(Fold(section + L"/" + key));
     return found == values.end() ? std::wstring() : found->second.substr(0, capacity - 1);
 }
 
-bool FakeProfile::Write(const std::wstring& section, const std::wstring& key,
-                        const std::wstring& value, const std::wstring&) {
+bool Machine::Write(const std::wstring& section, const std::wstring& key, const std::wstring& value,
+                    const std::wstring&) {
     values[Fold(section + L"/" + key)] = value;
     return true;
 }
 
-void FakeUi::ShowMessage(const std::wstring& text, uint32_t style, const std::wstring& title) {
+void Machine::ShowMessage(const std::wstring& text, uint32_t style, const std::wstring& title) {
     log.push_back(L"message " + text + L" | " + Hex(style) + L" | " + title);
 }
 
+void Machine::Set(const std::wstring& section, const std::wstring& settings) {
+    std::wistringstream pairs(settings);
+    for (std::wstring pair; std::getline(pairs, pair, L'|');) {
+        Write(section, pair.substr(0, pair.find(L'=')), pair.substr(pair.find(L'=') + 1), L"");
+    }
+}
+
 int Machine::Run(const std::wstring& arguments) {
-    process.commandLine =
-        L"\"C:\\Tools\\Brisa.exe\"" + (arguments.empty() ? L"" : L" " + arguments);
+    commandLine = L"\"C:\\Tools\\Brisa.exe\"" + (arguments.empty() ? L"" : L" " + arguments);
     return larkspur::Run(platform);
 }
 

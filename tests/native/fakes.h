@@ -1,8 +1,7 @@
 // In-memory stand-ins for the machine. MemFs is a small file system: drives,
 // folders listing their entries in creation order, stored and short names,
-// attributes and write times; like the platform's file copy, it will not
-// replace a Read Only, Hidden or System file. The fakes log what the
-// program asked for, in order.
+// attributes and write times; like the platform's copy, it will not replace
+// a Read Only, Hidden or System file.
 #pragma once
 
 #include <map>
@@ -58,14 +57,26 @@ class MemFs : public FileSystem {
     std::recursive_mutex mutex_;  // the copy engine calls from several threads
 };
 
-// Copies as the platform does unless outcome.result is set, leaving out
-// the destinations in skip.
-struct FakeShell : Shell {
-    FakeShell(Log& log, MemFs& fs) : log(log), fs(fs) {}
-    Log& log;
-    MemFs& fs;
+// The rest of the machine, logging what the program asked for: the shell
+// copies as the platform does unless outcome.result is set, leaving out the
+// destinations in skip; settings by "SECTION/KEY", whatever the file; the
+// output folder dialog answers choice.
+struct Machine : Shell, ProfileStore, Ui, Process {
+    Log log;
+    MemFs fs{log};
+    Platform platform{fs, *this, *this, *this, *this};
     CopyOutcome outcome;
     std::vector<std::wstring> skip;
+    std::map<std::wstring, std::wstring> values;
+    std::optional<CopyOptions> choice = CopyOptions{L"D:\\Out\\", 0, false};
+    bool settingsSaved = true;
+    int yields = 0;
+    std::wstring commandLine;
+    static constexpr WindowRef kProgress = 0x2002;
+
+    void Set(const std::wstring& section, const std::wstring& settings);  // "key=value|..."
+    int Run(const std::wstring& arguments);  // the run driver on it; its exit code
+
     CopyOutcome CopyFiles(WindowRef owner, const std::wstring& from, const std::wstring& to,
                           uint32_t flags) override;
     void AddTrayIcon(WindowRef owner, const std::wstring& tip) override {
@@ -76,24 +87,12 @@ struct FakeShell : Shell {
     std::wstring SpecialFolder(int, WindowRef) override { return {}; }
     bool MakeShortcut(const std::wstring&, const std::wstring&) override { return false; }
     void OpenLink(const std::wstring&, const std::wstring&) override {}
-};
 
-// Settings by "SECTION/KEY", whatever the file.
-struct FakeProfile : ProfileStore {
-    std::map<std::wstring, std::wstring> values;
     std::wstring Read(const std::wstring& section, const std::wstring& key, size_t capacity,
                       const std::wstring& file) override;
     bool Write(const std::wstring& section, const std::wstring& key, const std::wstring& value,
                const std::wstring& file) override;
-};
 
-struct FakeUi : Ui {
-    explicit FakeUi(Log& log) : log(log) {}
-    Log& log;
-    std::optional<CopyOptions> choice = CopyOptions{L"D:\\Out\\", 0, false};  // the dialog's
-    bool settingsSaved = true;
-    int yields = 0;
-    static constexpr WindowRef kProgress = 0x2002;
     bool ShowSettingsWindow() override {
         log.push_back(L"settings window");
         return settingsSaved;
@@ -108,30 +107,13 @@ struct FakeUi : Ui {
     void UnloadAll() override {}
     void ShowMessage(const std::wstring& text, uint32_t style, const std::wstring& title) override;
     void YieldToWindowSystem() override { ++yields; }
-};
 
-struct FakeProcess : Process {
-    std::wstring commandLine, programFolder = L"C:\\Tools";
     std::wstring CommandLine() override { return commandLine; }
-    std::wstring ProgramFolder() override { return programFolder; }
-    std::wstring ProgramPath() override { return programFolder + L"\\Brisa.exe"; }
+    std::wstring ProgramFolder() override { return L"C:\\Tools"; }
+    std::wstring ProgramPath() override { return L"C:\\Tools\\Brisa.exe"; }
     std::wstring ProductName() override { return L"Larkspur Ver.1.52"; }
     std::wstring AppTitle() override { return L"Larkspur"; }
     [[noreturn]] void Exit(int) override { std::abort(); }  // only EndProgram calls it
-};
-
-struct Machine {
-    Log log;
-    MemFs fs{log};
-    FakeShell shell{log, fs};
-    FakeProfile profile;
-    FakeUi ui{log};
-    FakeProcess process;
-    Platform platform{fs, shell, profile, ui, process};
-    void Set(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
-        profile.Write(section, key, value, L"");
-    }
-    int Run(const std::wstring& arguments);  // the run driver on it; its exit code
 };
 
 }  // namespace larkspur::testing

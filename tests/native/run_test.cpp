@@ -35,9 +35,9 @@ TEST(Run, EachCourseShowsItsWindowsAndEndsWithItsCode) {
         Machine m;
         m.fs.Add(L"C:\\Docs\\a.txt");
         m.fs.Add(L"C:\\Docs\\Proj\\x.txt");
-        m.Set(L"Silent", L"Use", c.use);
-        m.ui.settingsSaved = c.saved;
-        m.ui.choice = c.confirmed ? m.ui.choice : std::nullopt;
+        m.Set(L"Silent", std::wstring(L"Use=") + c.use);
+        m.settingsSaved = c.saved;
+        m.choice = c.confirmed ? m.choice : std::nullopt;
         EXPECT_EQ(m.Run(c.arguments), c.exitCode) << c.arguments;
         EXPECT_EQ(m.log, c.events) << c.use << " " << c.arguments;
     }
@@ -55,31 +55,29 @@ TEST(Run, SilentModeCopiesWithItsOwnSettingsUnderItsIcon) {
         L"than 254 characters, so nothing was copied. | 0x30 | Error";
     const Log shell = {kIcon, L"shell copy 0x215 for 8194", L"tray remove"};
     // clang-format off
-    const struct { std::wstring location; const wchar_t *force, *engine, *set; bool confirmed;
-                   int exitCode; const wchar_t* copy; uint32_t expected; Log events;
-                   uint32_t shellResult = 0; } cases[] = {
-        // set: ReadOnly, Hidden, System, Attributes
-        {L"D:\\Gone", L"0", L"", L"1||1|1", true, kExitSuccess, L"D:\\Chosen\\a.txt", kAttrReadOnly
-            | kAttrSystem, {L"dialog silent D:\\Gone\\", kIcon, L"notify D:\\Chosen\\", L"tray remove"}},
-        {L"D:\\Gone", L"0", L"", L"1||1|1", false, kExitCancelled, nullptr, 0,
-            {L"dialog silent D:\\Gone\\"}},
-        {L"D:\\New\\Deeper", L"1", L"1", L"2|||1", true, kExitSuccess, L"D:\\New\\Deeper\\a.txt",
-            kAttrReadOnly, {L"mkdir D:\\New", L"mkdir D:\\New\\Deeper", kIcon, L"shell copy 0x215 for 8194",
-            L"tray remove"}},  // greyed Read Only is not Hidden
-        {L"D:\\Unmade", L"2", L"1", L"1.5|0.5||1", true, kExitSuccess, L"D:\\Unmade\\a.txt",
-            kAttrReadOnly, shell},  // 1.5 reads as 2, 0.5 as 0
-        {L"", L"0", L"0", L"||-1|0.25", true, kExitSuccess, L"C:\\a.txt", kAttrSystem,
+    const struct { std::wstring settings; bool confirmed; int exitCode; const wchar_t* copy;
+                   uint32_t expected; Log events; uint32_t shellResult = 0; } cases[] = {
+        {L"Location=D:\\Gone|Force=0|ReadOnly=1|System=1|Attributes=1", true, kExitSuccess,
+            L"D:\\Chosen\\a.txt", kAttrReadOnly | kAttrSystem,
+            {L"dialog silent D:\\Gone\\", kIcon, L"notify D:\\Chosen\\", L"tray remove"}},
+        {L"Location=D:\\Gone", false, kExitCancelled, nullptr, 0, {L"dialog silent D:\\Gone\\"}},
+        {L"Location=D:\\New\\Deeper|Force=1|Engine=1|ReadOnly=2|Attributes=1", true, kExitSuccess,
+            L"D:\\New\\Deeper\\a.txt", kAttrReadOnly, {L"mkdir D:\\New", L"mkdir D:\\New\\Deeper",
+            kIcon, L"shell copy 0x215 for 8194", L"tray remove"}},  // greyed Read Only is not Hidden
+        {L"Location=D:\\Unmade|Force=2|Engine=1|ReadOnly=1.5|Hidden=0.5|Attributes=1", true,
+            kExitSuccess, L"D:\\Unmade\\a.txt", kAttrReadOnly, shell},  // 1.5 reads as 2, 0.5 as 0
+        {L"System=-1|Attributes=0.25", true, kExitSuccess, L"C:\\a.txt", kAttrSystem,
             {kIcon, L"notify \\", L"tray remove"}},  // the current drive's root
-        {L"D:\\Out", L"0", L"", L"1|1||x", true, kExitSuccess, L"D:\\Out\\a.txt", kAttrArchive,
-            {kIcon, L"notify D:\\Out\\", L"tray remove"}},  // no pass: the copy's own
-        {L"D:\\Out", L"0", L"", L"0|0|0|1", true, kExitSuccess, L"D:\\Out\\a.txt", kAttrNormal,
+        {L"Location=D:\\Out|ReadOnly=1|Hidden=1|Attributes=x", true, kExitSuccess, L"D:\\Out\\a.txt",
+            kAttrArchive, {kIcon, L"notify D:\\Out\\", L"tray remove"}},  // no pass: the copy's own
+        {L"Location=D:\\Out|Attributes=1", true, kExitSuccess, L"D:\\Out\\a.txt", kAttrNormal,
             {kIcon, L"notify D:\\Out\\", L"tray remove"}},  // none: the platform's "normal"
-        {L"D:\\File\\Sub", L"1", L"", L"|||", true, kExitNoOutputFolder, nullptr, 0,
+        {L"Location=D:\\File\\Sub|Force=1", true, kExitNoOutputFolder, nullptr, 0,
             {L"message Not to Create Folder | 0x30 | Error"}},
-        {x300, L"1", L"", L"|||", true, kExitNoOutputFolder, nullptr, 0, {tooLong}},
-        {L"D:\\Out", L"1", L"1", L"|||", true, kExitAborted, nullptr, 0, {kIcon, L"shell copy 0x215 for 8194",
-            L"tray remove", L"progress unload", L"message Aborted!\r\n\r\nNot copied (1):\r\n"
-            L"D:\\Out\\a.txt | 0x10030 | Larkspur Ver.1.52"}, 2},  // the icon goes first
+        {L"Force=1|Location=" + x300, true, kExitNoOutputFolder, nullptr, 0, {tooLong}},
+        {L"Location=D:\\Out|Force=1|Engine=1", true, kExitAborted, nullptr, 0, {kIcon,
+            L"shell copy 0x215 for 8194", L"tray remove", L"progress unload", L"message Aborted!"
+            L"\r\n\r\nNot copied (1):\r\nD:\\Out\\a.txt | 0x10030 | Larkspur Ver.1.52"}, 2},  // icon first
     };
     // clang-format on
     for (const auto& c : cases) {
@@ -88,24 +86,16 @@ TEST(Run, SilentModeCopiesWithItsOwnSettingsUnderItsIcon) {
              {L"C:\\Docs\\a.txt", L"D:\\Chosen\\", L"D:\\Out\\", L"D:\\File"}) {
             m.fs.Add(path);
         }
-        std::wstring set = c.set;
-        for (const wchar_t* key : {L"ReadOnly", L"Hidden", L"System", L"Attributes"}) {
-            m.Set(L"Silent", key, set.substr(0, set.find(L'|')));
-            set.erase(0, std::min(set.size(), set.find(L'|') + 1));
-        }
-        m.Set(L"Silent", L"Use", L"1");
-        m.Set(L"Silent", L"Location", c.location);
-        m.Set(L"Silent", L"Force", c.force);
-        m.Set(L"Silent", L"Engine", c.engine);
-        m.ui.choice = CopyOptions{L"D:\\Chosen\\", kAttrHidden, false};
-        m.ui.choice = c.confirmed ? m.ui.choice : std::nullopt;
-        m.shell.outcome.result = c.shellResult;
-        EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), c.exitCode) << c.location.substr(0, 20);
-        EXPECT_EQ(m.log, c.events) << c.location.substr(0, 20);
+        m.Set(L"Silent", L"Use=1|" + c.settings);
+        m.choice = CopyOptions{L"D:\\Chosen\\", kAttrHidden, false};
+        m.choice = c.confirmed ? m.choice : std::nullopt;
+        m.outcome.result = c.shellResult;
+        EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), c.exitCode) << c.settings.substr(0, 30);
+        EXPECT_EQ(m.log, c.events) << c.settings.substr(0, 30);
         EXPECT_EQ(m.fs.Attributes(c.copy ? c.copy : L"D:\\a.txt"),
                   c.copy ? c.expected : kInvalidAttributes);
         EXPECT_FALSE(m.fs.Find(L"D:\\" + std::wstring(254, L'x'))) << "nothing made of it";
-        EXPECT_GT(m.ui.yields, c.copy ? 2 : -1);
+        EXPECT_GT(m.yields, c.copy ? 2 : -1);
     }
 }
 

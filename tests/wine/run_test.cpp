@@ -1,12 +1,9 @@
-// Whole runs of Brisa.exe on real files, started as the shell starts a Send
-// To target; each shows what only a real process can: its windows answered
-// from outside, its exit code, the files and attributes it leaves.
-//
-// Wine facts relied on: Archive always reads as set on files, so only Read
-// Only, Hidden and System are compared exactly; the headless prefix has no
-// notification area, so every Silent Mode run here also shows that a
-// failed icon does not stop the run; LOAD_LIBRARY_AS_IMAGE_RESOURCE maps a
-// file as an image.
+// Whole runs of Brisa.exe on real files, started as Send To starts it,
+// showing what only a real process can. Wine facts relied on: Archive always
+// reads as set on files, so only R, H and S are compared; Hidden and System
+// live in an extended attribute; the headless prefix has no notification
+// area, so every Silent Mode run here also shows that a failed icon does
+// not stop it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -39,7 +36,6 @@ TEST_F(RunTest, AnInteractiveRunCopiesIntoTheFolderOpenedInTheDialog) {
     EXPECT_TRUE(progressGone);
     EXPECT_EQ(ReadText(out + L"\\Proj\\x.txt"), "x");
     EXPECT_EQ(Attributes(out + L"\\Proj\\x.txt") & kRhs, FILE_ATTRIBUTE_SYSTEM);
-    EXPECT_EQ(Ini(app, L"Setting", L"Location"), out) << "Set Default ticked: remembered";
 }
 
 // Silent Mode's own engine on a tree of every kind of name, with a path of
@@ -126,9 +122,6 @@ TEST(Platform, ImportsKnownDllsOnlyAndReadsItsResources) {
     EXPECT_NE(FindResourceW(brisa, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)), nullptr)
         << "the manifest stored as RT_MANIFEST";
     FreeLibrary(brisa);
-
-    EXPECT_EQ(win32::ForApi(L"\\\\srv\\share\\" + std::wstring(250, L'x')),
-              L"\\\\?\\UNC\\srv\\share\\" + std::wstring(250, L'x'));
 }
 
 }  // namespace

@@ -1,19 +1,15 @@
 // Helpers of the tests that run under Wine: scratch files, a private copy
-// of Brisa.exe per test (its settings file beside it), starting it as the
-// shell starts a Send To target while its windows are answered, and the
-// layout check of the program's windows.
-//
-// Wine facts relied on, where they are: Archive always reads as set on
-// files; Hidden and System live in the user.DOSATTRIB extended attribute;
-// a headless prefix (null graphics driver) still makes every window, so a
-// message box waits until something answers it.
+// of Brisa.exe per test, its windows answered, the layout check. Wine fact
+// relied on: a headless prefix (null graphics driver) still makes every
+// window, so a message box waits until something answers it.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "drive.h"
@@ -30,8 +26,9 @@ std::wstring ScratchDir();  // fresh and empty, named after the running test
 void WriteText(const std::wstring& path, const std::string& content);  // folders made too
 std::string ReadText(const std::wstring& path);
 DWORD Attributes(const std::wstring& path);
-// A key of folder\Brisa.ini; "key=value|..." written into a section of it.
-std::wstring Ini(const std::wstring& folder, const wchar_t* section, const wchar_t* key);
+// Keys of folder\Brisa.ini: "key|..." read as "value|..."; "key=value|..."
+// written into a section.
+std::wstring Ini(const std::wstring& folder, const wchar_t* section, const std::wstring& keys);
 void WriteIni(const std::wstring& folder, const wchar_t* section, const std::wstring& settings);
 // Message boxes as "title: text" lines.
 std::wstring Said(const std::vector<drive::SeenWindow>& messages);
@@ -39,19 +36,13 @@ std::wstring Said(const std::vector<drive::SeenWindow>& messages);
 // The process as the windows see it: its folder (and so Brisa.ini) set by
 // the test, and the program's names (the test executable has none).
 struct ScratchProcess : win32::Win32Process {
-    std::wstring folder, path;
+    std::wstring folder;
     std::wstring ProgramFolder() override { return folder; }
-    std::wstring ProgramPath() override { return path.empty() ? ModulePath() : path; }
     std::wstring ProductName() override { return L"Larkspur Ver.1.52"; }
     std::wstring AppTitle() override { return L"Larkspur"; }
-    static std::wstring ModulePath() { return win32::ModulePath(nullptr); }
 };
 
-using drive::Click;
-using drive::FindChild;
-using drive::OperateDialog;
-using drive::SeenWindow;
-using drive::WindowHandler;
+using namespace drive;  // the tests drive windows as the tools do
 using scratch::FilesBelow;
 
 // Deals with this process's windows from a second thread while the test
@@ -59,12 +50,12 @@ using scratch::FilesBelow;
 class WindowWatcher {
   public:
     explicit WindowWatcher(WindowHandler handler = nullptr);
-    ~WindowWatcher();
     std::wstring Said();  // the message boxes seen so far, as Said gives them
 
   private:
-    struct Thread;
-    std::unique_ptr<Thread> t_;
+    std::mutex lock_;
+    std::vector<SeenWindow> messages_;
+    std::jthread thread_;  // last, so that it stops first
 };
 
 // A test with its own Brisa.exe in root\app (or the unpacked release's in
@@ -74,7 +65,9 @@ class InstallTest : public ::testing::Test {
     void SetUp() override;
     using Run = drive::Run;
     // Brisa.exe started with "exe" arguments, as the shell starts it.
-    Run RunBrisa(const std::wstring& arguments, const WindowHandler& handler = nullptr);
+    Run RunBrisa(const std::wstring& arguments, const WindowHandler& handler = nullptr) {
+        return drive::RunProgram(exe, arguments, app, handler);
+    }
     std::wstring root, app, exe, ini, docs, out;
 };
 
