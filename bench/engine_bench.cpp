@@ -71,9 +71,8 @@ int wmain(int argc, wchar_t** argv) {
     const bench::Stopwatch total;
     const Sources sources = CollectSources(p, argv[1], options.outputFolder);
     const double walkMs = total.Ms();
-    const Verdict verdict =
-        CopyWithEngine(p, sources.files, Destinations(sources.files, options.outputFolder),
-                       options, threads);
+    const Verdict verdict = CopyWithEngine(
+        p, sources.files, Destinations(sources.files, options.outputFolder), options, threads);
     const double totalMs = total.Ms();
 
     const size_t files = sources.files.size();
