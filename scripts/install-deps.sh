@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs what building and testing Larkspur needs, when it is missing:
 # CMake and Ninja, the native compiler, mingw-w64 (posix threads), Wine,
-# Xvfb, GoogleTest's sources and clang-format. Debian or Ubuntu.
+# Xvfb, GoogleTest (its sources for the cross build, its library for the
+# native one) and clang-format. Debian or Ubuntu.
 set -eu
 
 missing=""
@@ -19,6 +20,7 @@ need wine command -v wine
 need wine64 test -x /usr/lib/wine/wine64
 need xvfb command -v Xvfb
 need googletest test -f /usr/src/googletest/CMakeLists.txt
+need libgtest-dev test -f /usr/lib/x86_64-linux-gnu/libgtest.a
 need clang-format command -v clang-format
 
 [ -z "$missing" ] && exit 0
