@@ -9,7 +9,7 @@
 # For each tree, REPS rounds (default 3), the contenders in a rotating order:
 #   engine  Brisa.exe in Silent Mode, its own engine
 #   shell   Brisa.exe in Silent Mode with Engine=1: one shell request, 0x215
-#   xcopy   xcopy /E /I /H, then attrib +R +H /S
+#   xcopy   xcopy /E /I /H, then attrib +R /S and attrib +H /S
 #   cp      cp -r on the Linux side: the floor (it sets no attributes)
 # Every contender's copies get Read Only + Hidden, and every copy is checked
 # by verify_copy.py: the same files, the same bytes, exactly R + H.
@@ -78,11 +78,13 @@ contend() { # contender item
     engine | shell) run wine "$unix/$1/Brisa.exe" "$win\\src\\$item" ;;
     xcopy)
         if [ -d "$unix/src/$2" ]; then
+            # Wine's attrib takes one attribute per call.
             run sh -c "wine xcopy /E /I /H /Q '$win\\src\\$item' '$win\\out\\xcopy\\$name' &&
-                wine attrib +R +H '$win\\out\\xcopy\\$name\\*' /S"
+                wine attrib +R '$win\\out\\xcopy\\$name\\*' /S;
+                wine attrib +H '$win\\out\\xcopy\\$name\\*' /S"
         else
             run sh -c "wine xcopy /H /Q '$win\\src\\$item' '$win\\out\\xcopy\\' &&
-                wine attrib +R +H '$win\\out\\xcopy\\$name'"
+                wine attrib +R '$win\\out\\xcopy\\$name' && wine attrib +H '$win\\out\\xcopy\\$name'"
         fi
         ;;
     cp) run cp -r "$unix/src/$2" "$unix/out/cp/" ;;
