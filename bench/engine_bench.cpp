@@ -5,9 +5,10 @@
 //       Collects SOURCE as a Silent Mode run with output folder OUTPUT does,
 //       and copies it with the engine on THREADS threads, every copy given
 //       the attributes of MASK (Read Only 1, Hidden 2, System 4, Archive
-//       0x20). With --no-io the platform's file copy and attribute calls
-//       answer "done" without doing anything: what is left is the program's
-//       own work (the walk, the destinations, the folders, the pool).
+//       0x20). With --no-io the file system's copy (which gives the
+//       attributes too) answers "done" without doing anything: what is left
+//       is the program's own work (the walk, the destinations, the folders,
+//       the pool).
 //       Prints one line:
 //         engine files= threads= walk_ms= copy_ms= total_ms= not_copied=
 //         no_attributes= peak_ws_bytes= bytes_per_file=
@@ -29,11 +30,12 @@ namespace {
 
 using namespace larkspur;
 
-// The platform's file system without its two calls per file.
+// The platform's file system without its file copy.
 class NoIoFileSystem : public win32::Win32FileSystem {
   public:
-    bool Copy(const std::wstring&, const std::wstring&) override { return true; }
-    bool SetAttributes(const std::wstring&, uint32_t) override { return true; }
+    CopyResult Copy(const std::wstring&, const std::wstring&, uint32_t) override {
+        return CopyResult::kCopied;
+    }
 };
 
 size_t WorkingSet(bool peak) {

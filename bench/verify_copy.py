@@ -4,7 +4,8 @@
     verify_copy.py SOURCE COPY [MASK]
 
 The same relative file paths and the same bytes; with MASK (Read Only 1,
-Hidden 2, System 4), exactly those attributes on every copy, read as Wine
+Hidden 2, System 4), the same last-write time (to Windows' 100 ns) and
+exactly those attributes on every copy, read as Wine
 keeps them: Read Only as the absence of the Unix write bits, Hidden and
 System in the user.DOSATTRIB extended attribute (its text is the attribute
 word in hex). Prints "ok N files" or the first differences; exit 0 when all
@@ -44,6 +45,9 @@ def main():
     for path in sorted(wanted & got):
         if not filecmp.cmp(os.path.join(source, path), os.path.join(copy, path), shallow=False):
             problems.append(f"other bytes: {path}")
+        elif mask is not None and (os.stat(os.path.join(source, path)).st_mtime_ns // 100 !=
+                                   os.stat(os.path.join(copy, path)).st_mtime_ns // 100):
+            problems.append(f"other last-write time: {path}")
         elif mask is not None and attributes(os.path.join(copy, path)) != mask:
             problems.append(f"attributes {attributes(os.path.join(copy, path))}: {path}")
     if problems:

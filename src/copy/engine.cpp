@@ -1,10 +1,10 @@
 // The own copy engine.
 //
 // Every platform call costs a round trip under Wine and a system call on
-// Windows, so a file costs exactly two when all goes well: the platform's
-// file copy (which keeps content, streams and times) and the attribute
-// call. Anything more happens only on a failure: a destination in the way
-// is looked at only when its copy was refused.
+// Windows, so a file costs one call when all goes well: the file system's
+// copy, which gives the copy its attributes as well. Anything more happens
+// only on a failure: a destination in the way is looked at only when its
+// copy was refused.
 #include "copy/engine.h"
 
 #include <algorithm>
@@ -27,30 +27,26 @@ uint32_t Plain(uint32_t attributes) {
     return attributes == 0 ? kAttrNormal : attributes;
 }
 
-enum class Outcome : uint8_t { kCopied, kNotCopied, kNoAttributes };
-
-Outcome CopyOne(FileSystem& fs, const std::wstring& from, const std::wstring& to,
-                const CopyOptions& options) {
-    if (!fs.Copy(from, to)) {
-        // The platform will not replace a file with Read Only, Hidden or
-        // System, most often this program's own copy from an earlier run:
-        // those bits come off and the copy is tried again. A copy that
-        // still fails leaves the file as it was.
-        const uint32_t existing = fs.Attributes(to);
-        if (existing == kInvalidAttributes || (existing & kAttrDirectory) ||
-            !(existing & kInTheWay)) {
-            return Outcome::kNotCopied;
-        }
-        fs.SetAttributes(to, Plain(existing & ~kInTheWay));
-        if (!fs.Copy(from, to)) {
-            fs.SetAttributes(to, existing);
-            return Outcome::kNotCopied;
-        }
+CopyResult CopyOne(FileSystem& fs, const std::wstring& from, const std::wstring& to,
+                   uint32_t attributes) {
+    const CopyResult result = fs.Copy(from, to, attributes);
+    if (result != CopyResult::kNotCopied) {
+        return result;
     }
-    if (options.setAttributes && !fs.SetAttributes(to, Plain(options.attributes & kAttributeSet))) {
-        return Outcome::kNoAttributes;
+    // The platform will not replace a file with Read Only, Hidden or System,
+    // most often this program's own copy from an earlier run: those bits come
+    // off and the copy is tried again. A copy still refused leaves the file
+    // as it was.
+    const uint32_t existing = fs.Attributes(to);
+    if (existing == kInvalidAttributes || (existing & kAttrDirectory) || !(existing & kInTheWay)) {
+        return CopyResult::kNotCopied;
     }
-    return Outcome::kCopied;
+    fs.SetAttributes(to, Plain(existing & ~kInTheWay));
+    const CopyResult again = fs.Copy(from, to, attributes);
+    if (again == CopyResult::kNotCopied) {
+        fs.SetAttributes(to, existing);
+    }
+    return again;
 }
 
 // The folders that hold the copies, made once each, parents first. Every
@@ -94,11 +90,13 @@ Verdict CopyWithEngine(Platform& p, const std::vector<SourceFile>& files,
                        const std::vector<std::wstring>& to, const CopyOptions& options,
                        unsigned threads) {
     MakeFolders(p.fs, to, options.outputFolder);
-    std::vector<Outcome> outcomes(files.size(), Outcome::kCopied);
+    const uint32_t attributes =
+        options.setAttributes ? Plain(options.attributes & kAttributeSet) : kSourceAttributes;
+    std::vector<CopyResult> outcomes(files.size(), CopyResult::kCopied);
     std::atomic<size_t> next{0};
     auto work = [&](bool yields) {
         for (size_t i; (i = next.fetch_add(1)) < files.size();) {
-            outcomes[i] = CopyOne(p.fs, files[i].path, to[i], options);
+            outcomes[i] = CopyOne(p.fs, files[i].path, to[i], attributes);
             if (yields) {
                 p.ui.YieldToWindowSystem();
             }
@@ -116,8 +114,8 @@ Verdict CopyWithEngine(Platform& p, const std::vector<SourceFile>& files,
 
     std::vector<std::wstring> notCopied, noAttributes;
     for (size_t i = 0; i < outcomes.size(); ++i) {
-        if (outcomes[i] != Outcome::kCopied) {
-            (outcomes[i] == Outcome::kNotCopied ? notCopied : noAttributes).push_back(to[i]);
+        if (outcomes[i] != CopyResult::kCopied) {
+            (outcomes[i] == CopyResult::kNotCopied ? notCopied : noAttributes).push_back(to[i]);
         }
     }
     return Incomplete(std::move(notCopied), std::move(noAttributes), false);

@@ -33,6 +33,14 @@ constexpr uint32_t kAttributeSet = kAttrReadOnly | kAttrHidden | kAttrSystem | k
 // A window of the program, as an opaque value; 0 is "no window".
 using WindowRef = uintptr_t;
 
+// What became of one file's copy.
+enum class CopyResult : uint8_t {
+    kCopied,
+    kNotCopied,     // the file at the destination, if any, is not this copy
+    kNoAttributes,  // copied, but without the attributes asked for
+};
+constexpr uint32_t kSourceAttributes = 0;  // a copy's attributes as the source's
+
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
@@ -72,10 +80,14 @@ class FileSystem {
     // path names nothing. Only compared with itself.
     virtual uint64_t WriteTime(const std::wstring& path) = 0;
 
-    // The platform's file copy: content, alternate data streams, times and
-    // attributes, replacing a file at to; true when it was copied. Safe to
-    // call from several threads at once, as every call above is.
-    virtual bool Copy(const std::wstring& from, const std::wstring& to) = 0;
+    // Copies the file at from to to, replacing a file there, as the
+    // platform's file copy does: the content, the last-write time and, where
+    // the volume holds them, the alternate data streams. The copy then
+    // carries exactly attributes, or with kSourceAttributes what the
+    // platform's copy gives it. Safe to call from several threads at once,
+    // as every call above is.
+    virtual CopyResult Copy(const std::wstring& from, const std::wstring& to,
+                            uint32_t attributes) = 0;
 };
 
 // What the shell's file operation answered to a copy request.

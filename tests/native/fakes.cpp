@@ -130,7 +130,8 @@ bool MemFs::SetAttributes(const std::wstring& path, uint32_t attributes) {
     return node;
 }
 
-bool MemFs::Copy(const std::wstring& from, const std::wstring& to) {
+// As the platform's copy on Windows: a destination with R, H or S is refused.
+CopyResult MemFs::Copy(const std::wstring& from, const std::wstring& to, uint32_t attributes) {
     std::lock_guard lock(mutex_);
     const Node* source = Find(from);
     const uint32_t existing = Attributes(to);
@@ -138,10 +139,12 @@ bool MemFs::Copy(const std::wstring& from, const std::wstring& to) {
         (existing != kInvalidAttributes &&
          (existing & (kAttrDirectory | kAttrReadOnly | kAttrHidden | kAttrSystem))) ||
         !FolderExists(to.substr(0, to.find_last_of(L'\\')))) {
-        return false;
+        return CopyResult::kNotCopied;
     }
     Add(FullPath(to), source->attributes).writeTime = source->writeTime;
-    return true;
+    return attributes == kSourceAttributes || SetAttributes(to, attributes)
+               ? CopyResult::kCopied
+               : CopyResult::kNoAttributes;
 }
 
 CopyOutcome Machine::CopyFiles(WindowRef owner, const std::wstring& from, const std::wstring& to,
@@ -154,7 +157,8 @@ CopyOutcome Machine::CopyFiles(WindowRef owner, const std::wstring& from, const 
         t += target.size() + 1;
         if (std::find(skip.begin(), skip.end(), target) == skip.end()) {
             fs.Add(target.substr(0, target.find_last_of(L'\\') + 1));
-            answer.result = fs.Copy(from.c_str() + f, target) ? 0 : 5;  // the platform's copy
+            answer.result =  // the platform's copy
+                fs.Copy(from.c_str() + f, target, kSourceAttributes) == CopyResult::kCopied ? 0 : 5;
         }
     }
     return answer;

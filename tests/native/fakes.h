@@ -48,7 +48,7 @@ class MemFs : public FileSystem {
     uint64_t WriteTime(const std::wstring& path) override {
         return Find(path)->writeTime;
     }  // one that exists
-    bool Copy(const std::wstring& from, const std::wstring& to) override;
+    CopyResult Copy(const std::wstring& from, const std::wstring& to, uint32_t attributes) override;
 
   private:
     Node* Walk(const std::wstring& path, uint32_t create);

@@ -39,8 +39,8 @@ TEST_F(RunTest, AnInteractiveRunCopiesIntoTheFolderOpenedInTheDialog) {
 }
 
 // Silent Mode's own engine on a tree of every kind of name, with a path of
-// 300 characters; twice, the second time over its own R+H+S copies; then
-// with one source locked, which alone is missing.
+// 300 characters, content and last-write time kept; twice, the second time over its own R+H+S
+// copies; then with one source locked, which alone is missing.
 TEST_F(RunTest, SilentModeCopiesEveryNameAndLengthWithExactAttributes) {
     std::wstring deep = docs + L"\\Proj";
     while (deep.size() < 280) {
@@ -51,7 +51,11 @@ TEST_F(RunTest, SilentModeCopiesEveryNameAndLengthWithExactAttributes) {
                                              deep.substr(docs.size() + 1) + L"\\deep.txt"};
     WriteIni(app, L"Silent",
              L"Use=1|Force=1|Attributes=1|ReadOnly=1|Hidden=1|System=1|Location=" + out);
-    for (const char* content : {"first", "second"}) {
+    win32::Win32FileSystem fs;
+    // The first content is longer than the copy's buffer; the second is
+    // shorter than what it replaces.
+    for (const std::string& content :
+         {std::string(1 << 20, 'x') + "first", std::string("second")}) {
         for (const std::wstring& file : files) {
             WriteText(docs + L"\\" + file, content);
         }
@@ -61,8 +65,9 @@ TEST_F(RunTest, SilentModeCopiesEveryNameAndLengthWithExactAttributes) {
         EXPECT_TRUE(run.messages.empty()) << "Silent Mode ends without a message";
         EXPECT_EQ(FilesBelow(out).size(), files.size());
         for (const std::wstring& file : files) {
-            EXPECT_EQ(ReadText(out + L"\\" + file), content) << file;
+            EXPECT_TRUE(ReadText(out + L"\\" + file) == content) << file;
             EXPECT_EQ(Attributes(out + L"\\" + file) & kRhs, kRhs) << file;
+            EXPECT_EQ(fs.WriteTime(out + L"\\" + file), fs.WriteTime(docs + L"\\" + file));
         }
     }
     EXPECT_EQ(Attributes(docs + L"\\Proj\\Sub\\y.txt") & kRhs, 0u) << "sources left alone";

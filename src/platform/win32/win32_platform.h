@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <map>
+#include <mutex>
 #include <string>
 
 #include "platform/platform.h"
@@ -39,7 +41,13 @@ class Win32FileSystem : public FileSystem {
     bool CreateFolder(const std::wstring& path) override;
     bool SetAttributes(const std::wstring& path, uint32_t attributes) override;
     uint64_t WriteTime(const std::wstring& path) override;
-    bool Copy(const std::wstring& from, const std::wstring& to) override;
+    CopyResult Copy(const std::wstring& from, const std::wstring& to, uint32_t attributes) override;
+
+  private:
+    bool HoldsStreams(const std::wstring& path);
+
+    std::mutex mutex_;
+    std::map<std::wstring, bool> holdsStreams_;  // by drive or share, asked once each
 };
 
 class Win32Shell : public Shell {
