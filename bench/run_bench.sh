@@ -105,7 +105,13 @@ compare() { # label item
     echo "# warm-up" >>"$log"
     contend engine "$2"
     for ((r = 0; r < rounds; r++)); do
-        for c in "${order[@]:r%4}" "${order[@]:0:r%4}"; do
+        # Rotated each round and reversed every other, so that no contender
+        # always follows the same one.
+        local turn=("${order[@]:r%4}" "${order[@]:0:r%4}")
+        if ((r % 2)); then
+            turn=("${turn[3]}" "${turn[2]}" "${turn[1]}" "${turn[0]}")
+        fi
+        for c in "${turn[@]}"; do
             contend "$c" "$2"
             eval "times_$c+=($secs)"
         done
