@@ -129,5 +129,14 @@ TEST(Platform, ImportsKnownDllsOnlyAndReadsItsResources) {
     FreeLibrary(brisa);
 }
 
+// Long paths reach the file system in the extended form, on shares too; a
+// folder that cannot be listed is not an empty one.
+TEST(Platform, LongPathsAndFoldersThatCannotBeListed) {
+    const std::wstring name(300, L'n');
+    EXPECT_EQ(win32::ForApi(L"\\\\server\\share\\" + name), L"\\\\?\\UNC\\server\\share\\" + name);
+    win32::Win32FileSystem fs;
+    EXPECT_FALSE(fs.ListFolder(L"C:\\no such folder\\", [](std::wstring_view, uint32_t) {}));
+}
+
 }  // namespace
 }  // namespace larkspur::wine_test
