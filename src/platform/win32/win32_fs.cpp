@@ -8,7 +8,10 @@ namespace larkspur::win32 {
 namespace {
 
 constexpr size_t kExtendedFrom = 248;  // CreateDirectoryW's limit is MAX_PATH - 12
-constexpr DWORD kCopyBuffer = 1 << 20;
+// Reads and writes of 256 KiB: a large file copies as fast as the platform's
+// own copy does. With 1 MiB, a 512 MiB file took half as long again in one
+// run out of two under Wine.
+constexpr DWORD kCopyBuffer = 256 << 10;
 
 std::wstring FullPathName(const std::wstring& path) {
     std::wstring full(MAX_PATH, L'\0');
