@@ -47,23 +47,24 @@ void CollectFiles(Platform& p, const std::wstring& folder, const std::wstring& o
         const std::wstring dir = std::move(pending.back());
         pending.pop_back();
         subfolders.clear();
-        const bool listed = p.fs.ListFolder(dir, [&](std::wstring_view name, uint32_t attributes) {
-            if (attributes & kAttrDirectory) {
-                std::wstring sub = dir;
-                sub.append(name).push_back(L'\\');
-                // An output folder inside the sent folder is not walked: its
-                // files are this or an earlier run's copies, and copying them
-                // again would nest the output a level deeper on every run.
-                if (name != L"." && name != L".." && sub != output) {
-                    subfolders.push_back(std::move(sub));
+        const bool listed =
+            kNoError == p.fs.ListFolder(dir, [&](std::wstring_view name, uint32_t attributes) {
+                if (attributes & kAttrDirectory) {
+                    std::wstring sub = dir;
+                    sub.append(name).push_back(L'\\');
+                    // An output folder inside the sent folder is not walked: its
+                    // files are this or an earlier run's copies, and copying them
+                    // again would nest the output a level deeper on every run.
+                    if (name != L"." && name != L".." && sub != output) {
+                        subfolders.push_back(std::move(sub));
+                    }
+                } else {
+                    std::wstring file = dir;
+                    file.append(name);
+                    sources.files.push_back({std::move(file), rootLength});
                 }
-            } else {
-                std::wstring file = dir;
-                file.append(name);
-                sources.files.push_back({std::move(file), rootLength});
-            }
-            p.ui.YieldToWindowSystem();
-        });
+                p.ui.YieldToWindowSystem();
+            });
         if (!listed) {
             // Access denied, or gone since its parent was listed: its files
             // would be missing from the copy without a word.

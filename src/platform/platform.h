@@ -30,6 +30,19 @@ enum : uint32_t {
 // The attribute bits a run may give its copies.
 constexpr uint32_t kAttributeSet = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;
 
+// A system error code, as the platform numbers them; kNoError is success.
+using ErrorCode = uint32_t;
+constexpr ErrorCode kNoError = 0;
+// The ones the program tells apart, with the platform's numbers.
+enum : ErrorCode {
+    kErrorFileNotFound = 2,
+    kErrorPathNotFound = 3,
+    kErrorAccessDenied = 5,
+    kErrorSharingViolation = 32,
+    kErrorHandleDiskFull = 39,
+    kErrorDiskFull = 112,
+};
+
 // A window of the program, as an opaque value; 0 is "no window".
 using WindowRef = uintptr_t;
 
@@ -59,11 +72,14 @@ class FileSystem {
 
     // Lists every entry of a folder (given with its trailing backslash), in
     // the platform's enumeration order, hidden and system entries included,
-    // "." and ".." included where the platform returns them. Returns false
-    // when the folder cannot be listed (a folder with no entries at all, such
-    // as an empty drive root, is listed: it is empty).
+    // "." and ".." included where the platform returns them. Answers why
+    // the folder cannot be listed, or kNoError (a folder with no entries at
+    // all, such as an empty drive root, is listed: it is empty).
     using EntrySink = std::function<void(std::wstring_view name, uint32_t attributes)>;
-    virtual bool ListFolder(const std::wstring& folder, const EntrySink& sink) = 0;
+    virtual ErrorCode ListFolder(const std::wstring& folder, const EntrySink& sink) = 0;
+
+    // The system's text for an error code, one line without a closing break.
+    virtual std::wstring ErrorText(ErrorCode error) = 0;
 
     bool FolderExists(const std::wstring& path) {
         const uint32_t attributes = Attributes(path);

@@ -120,19 +120,6 @@ void AddItem(HWND list, const std::wstring& text, int icon, int indent) {
 
 }  // namespace
 
-std::wstring SystemErrorText(DWORD error) {
-    wchar_t* buffer = nullptr;
-    const DWORD n = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    const win32::LocalMemory owned(buffer);
-    std::wstring text = n ? std::wstring(buffer, n) : L"Error " + std::to_wstring(error);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
-        text.pop_back();
-    }
-    return text;
-}
-
 void DriveList::Attach(HWND control) {
     hwnd_ = control;
     SendMessageW(hwnd_, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(Icons().list));

@@ -58,7 +58,4 @@ class FolderList {
     size_t openEntry_ = 0;
 };
 
-// The text of a system error code, without its closing line break.
-std::wstring SystemErrorText(DWORD error);
-
 }  // namespace larkspur::ui

@@ -165,7 +165,7 @@ LRESULT OutputFolderDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
 }
 
 void OutputFolderDialog::ShowOpenError(DWORD error) {
-    MessageBoxW(hwnd(), SystemErrorText(error).c_str(), (L"ERROR " + p_.process.AppTitle()).c_str(),
+    MessageBoxW(hwnd(), p_.fs.ErrorText(error).c_str(), (L"ERROR " + p_.process.AppTitle()).c_str(),
                 MB_OK | MB_ICONEXCLAMATION);
 }
 

@@ -92,11 +92,14 @@ std::wstring MemFs::FullPath(const std::wstring& path) {
                                      : currentFolder + L"\\" + path;
 }
 
-bool MemFs::ListFolder(const std::wstring& folder, const EntrySink& sink) {
+ErrorCode MemFs::ListFolder(const std::wstring& folder, const EntrySink& sink) {
     std::lock_guard lock(mutex_);
     const Node* node = Find(folder);
-    if (!node || !(node->attributes & kAttrDirectory) || unreadable.count(folder)) {
-        return false;
+    if (!node || !(node->attributes & kAttrDirectory)) {
+        return kErrorPathNotFound;
+    }
+    if (unreadable.count(folder)) {
+        return kErrorAccessDenied;
     }
     if (folder.size() > 3) {
         sink(L".", kAttrDirectory);
@@ -105,7 +108,7 @@ bool MemFs::ListFolder(const std::wstring& folder, const EntrySink& sink) {
     for (auto& child : node->children) {
         sink(child->name, child->attributes);
     }
-    return true;
+    return kNoError;
 }
 
 bool MemFs::CreateFolder(const std::wstring& path) {

@@ -39,7 +39,8 @@ class MemFs : public FileSystem {
     uint32_t Attributes(const std::wstring& path) override;
     std::wstring StoredName(const std::wstring& path) override;
     std::wstring FullPath(const std::wstring& path) override;
-    bool ListFolder(const std::wstring& folder, const EntrySink& sink) override;
+    ErrorCode ListFolder(const std::wstring& folder, const EntrySink& sink) override;
+    std::wstring ErrorText(ErrorCode error) override { return L"error " + std::to_wstring(error); }
     bool DriveReady(wchar_t letter) override {
         return !unready.count(letter) && Find(std::wstring(1, letter) + L":\\");
     }

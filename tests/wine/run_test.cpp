@@ -135,7 +135,8 @@ TEST(Platform, LongPathsAndFoldersThatCannotBeListed) {
     const std::wstring name(300, L'n');
     EXPECT_EQ(win32::ForApi(L"\\\\server\\share\\" + name), L"\\\\?\\UNC\\server\\share\\" + name);
     win32::Win32FileSystem fs;
-    EXPECT_FALSE(fs.ListFolder(L"C:\\no such folder\\", [](std::wstring_view, uint32_t) {}));
+    EXPECT_EQ(fs.ListFolder(L"C:\\no such folder\\", [](std::wstring_view, uint32_t) {}),
+              ERROR_PATH_NOT_FOUND);
 }
 
 }  // namespace

@@ -334,7 +334,7 @@ TEST_F(WindowTest, TheOutputFolderDialogsFoldersAndKeys) {
                  reinterpret_cast<LPARAM>(drives));
     EXPECT_EQ(list.OpenFolder(), dir + L"\\a") << "the list stays where it was";
     const std::wstring said = watcher.Said();  // for Q:, the system's text without its line break
-    EXPECT_EQ(said, L"ERROR Larkspur: " + ui::SystemErrorText(ERROR_PATH_NOT_FOUND) + L"\n");
+    EXPECT_EQ(said, L"ERROR Larkspur: " + win32::SystemErrorText(ERROR_PATH_NOT_FOUND) + L"\n");
     EXPECT_TRUE(said.size() > 20 && said.find(L'\r') == std::wstring::npos &&
                 said.find(L" \n") == std::wstring::npos)
         << "the system's text, trimmed: " << said;

@@ -121,19 +121,37 @@ std::wstring Win32FileSystem::FullPath(const std::wstring& path) {
     return FullPathName(path);
 }
 
-bool Win32FileSystem::ListFolder(const std::wstring& folder, const EntrySink& sink) {
+ErrorCode Win32FileSystem::ListFolder(const std::wstring& folder, const EntrySink& sink) {
     WIN32_FIND_DATAW data;
     FindHandle find(FindFirstFileExW(ForApi(folder + L'*').c_str(), FindExInfoBasic, &data,
                                      FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
     if (!find.valid()) {
         // No entry at all (a drive root holds no "." or "..") is an empty
         // folder, not a failure.
-        return GetLastError() == ERROR_FILE_NOT_FOUND;
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND ? kNoError : error;
     }
     do {
         sink(data.cFileName, data.dwFileAttributes);
     } while (FindNextFileW(find.get(), &data));
-    return true;
+    return kNoError;
+}
+
+std::wstring Win32FileSystem::ErrorText(ErrorCode error) {
+    return SystemErrorText(error);
+}
+
+std::wstring SystemErrorText(DWORD error) {
+    wchar_t* buffer = nullptr;
+    const DWORD n = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const LocalMemory owned(buffer);
+    std::wstring text = n ? std::wstring(buffer, n) : L"Error " + std::to_wstring(error);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
+        text.pop_back();
+    }
+    return text;
 }
 
 bool Win32FileSystem::DriveReady(wchar_t letter) {

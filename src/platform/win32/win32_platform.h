@@ -36,7 +36,8 @@ class Win32FileSystem : public FileSystem {
     uint32_t Attributes(const std::wstring& path) override;
     std::wstring StoredName(const std::wstring& path) override;
     std::wstring FullPath(const std::wstring& path) override;
-    bool ListFolder(const std::wstring& folder, const EntrySink& sink) override;
+    ErrorCode ListFolder(const std::wstring& folder, const EntrySink& sink) override;
+    std::wstring ErrorText(ErrorCode error) override;
     bool DriveReady(wchar_t letter) override;
     bool CreateFolder(const std::wstring& path) override;
     bool SetAttributes(const std::wstring& path, uint32_t attributes) override;
@@ -87,6 +88,9 @@ class Win32Process : public Process {
     std::wstring AppTitle() override;
     [[noreturn]] void Exit(int code) override;
 };
+
+// The text of a system error code, without its closing line break.
+std::wstring SystemErrorText(DWORD error);
 
 // The path of the running executable.
 std::wstring ModulePath(HMODULE module);
