@@ -33,8 +33,8 @@ using namespace larkspur;
 // The platform's file system without its file copy.
 class NoIoFileSystem : public win32::Win32FileSystem {
   public:
-    CopyResult Copy(const std::wstring&, const std::wstring&, uint32_t) override {
-        return CopyResult::kCopied;
+    ErrorCode Copy(const std::wstring&, const std::wstring&, const CopyRequest&) override {
+        return kNoError;
     }
 };
 

@@ -13,21 +13,13 @@
 
 #include <algorithm>
 
+#include "copy/attributes.h"
 #include "copy/engine.h"
 #include "paths/paths.h"
 
 namespace larkspur {
 
 namespace {
-
-constexpr uint32_t kInTheWay = kAttrReadOnly | kAttrHidden | kAttrSystem;
-
-// The attributes a copy is given: the chosen bits of the attribute set; the
-// platform spells "none of them" as FILE_ATTRIBUTE_NORMAL.
-uint32_t CopyAttributes(uint32_t chosen) {
-    const uint32_t bits = chosen & kAttributeSet;
-    return bits == 0 ? kAttrNormal : bits;
-}
 
 // Sources whose destination would be the source itself: those whose item
 // lies directly in the output folder.
@@ -119,50 +111,41 @@ Verdict CheckBeforeCopy(FileSystem& fs, const std::vector<SourceFile>& files,
     return Verdict{};
 }
 
-// A destination that stood in the way of the copy, as it was.
-struct InTheWay {
-    size_t index;
-    uint32_t attributes;
-    uint64_t writeTime;
-};
-
-// Existing destinations with Read Only, Hidden or System (most often this
-// program's own copies from an earlier run) cannot be replaced by the
-// platform's file copy: those bits come off before the copy.
-std::vector<InTheWay> ClearAttributesInTheWay(FileSystem& fs, const std::vector<std::wstring>& to) {
-    std::vector<InTheWay> cleared;
+// Destinations with Read Only, Hidden or System (most often this program's
+// own copies from an earlier run) cannot be replaced by the shell's copy:
+// those bits come off before it. Answers what stood at each destination.
+std::vector<FileInfo> ClearAttributesInTheWay(FileSystem& fs, const std::vector<std::wstring>& to) {
+    std::vector<FileInfo> before(to.size());
     for (size_t k = 0; k < to.size(); ++k) {
-        const uint32_t attributes = fs.Attributes(to[k]);
-        if (attributes == kInvalidAttributes || (attributes & kAttrDirectory) ||
-            !(attributes & kInTheWay)) {
-            continue;
+        before[k] = fs.Info(to[k]);
+        const uint32_t attributes = before[k].attributes;
+        if (before[k].Exists() && !(attributes & kAttrDirectory) && (attributes & kAttrInTheWay)) {
+            fs.SetAttributes(to[k], attributes & ~kAttrInTheWay);
         }
-        cleared.push_back({k, attributes, fs.WriteTime(to[k])});
-        const uint32_t rest = attributes & ~kInTheWay;
-        fs.SetAttributes(to[k], rest == 0 ? kAttrNormal : rest);
     }
-    return cleared;
+    return before;
 }
 
-// Puts the attributes back on the destinations the copy did not replace
-// (the user said no, or the copy stopped before them).
-void RestoreAttributes(FileSystem& fs, const std::vector<std::wstring>& to,
-                       const std::vector<InTheWay>& cleared) {
-    for (const InTheWay& file : cleared) {
-        if (fs.WriteTime(to[file.index]) == file.writeTime) {
-            fs.SetAttributes(to[file.index], file.attributes);
-        }
+// Why the destination is not a whole copy of its source after the shell's
+// copy, kNoError when it is. A file that stood there and is unchanged was not
+// replaced (the user said no, or the copy stopped before it) and gets back
+// the attributes it had.
+ErrorCode CheckCopy(FileSystem& fs, const std::wstring& from, const std::wstring& to,
+                    const FileInfo& before) {
+    const FileInfo copy = fs.Info(to);
+    const FileInfo source = fs.Info(from);
+    const bool whole = copy.size == source.size;
+    if (!copy.Exists()) {
+        return kErrorCopyMissing;
     }
-}
-
-std::vector<std::wstring> MissingCopies(FileSystem& fs, const std::vector<std::wstring>& to) {
-    std::vector<std::wstring> missing;
-    for (const std::wstring& destination : to) {
-        if (fs.Attributes(destination) == kInvalidAttributes) {
-            missing.push_back(destination);
+    if (before.Exists() && copy.writeTime == before.writeTime && copy.size == before.size &&
+        !(whole && copy.writeTime == source.writeTime)) {
+        if (before.attributes & kAttrInTheWay) {
+            fs.SetAttributes(to, before.attributes);
         }
+        return kErrorCopyKept;
     }
-    return missing;
+    return whole ? kNoError : kErrorCopyIncomplete;
 }
 
 }  // namespace
@@ -191,34 +174,34 @@ Verdict CopyFiles(Platform& p, const std::vector<SourceFile>& files, const CopyO
         return CopyWithEngine(p, files, to, options, EngineThreads());
     }
 
-    const std::wstring from = MultiString(files, &SourceFile::path);
-    const std::vector<InTheWay> cleared = ClearAttributesInTheWay(p.fs, to);
-    const CopyOutcome outcome =
-        p.shell.CopyFiles(method.owner, from, MultiString(to), method.shellFlags);
+    const std::vector<FileInfo> before = ClearAttributesInTheWay(p.fs, to);
+    const CopyOutcome outcome = p.shell.CopyFiles(
+        method.owner, MultiString(files, &SourceFile::path), MultiString(to), method.shellFlags);
+    // The shell's answer alone does not say what it did: every copy is
+    // looked at, and what it copied before it stopped stays, without the
+    // chosen attributes.
+    std::vector<Miss> notCopied, noAttributes;
+    std::vector<size_t> copied;
+    for (size_t k = 0; k < to.size(); ++k) {
+        if (const ErrorCode error = CheckCopy(p.fs, files[k].path, to[k], before[k])) {
+            notCopied.push_back({to[k], error});
+        } else {
+            copied.push_back(k);
+        }
+    }
     if (outcome.result != 0) {
-        // What the shell copied before it stopped stays, without the chosen
-        // attributes; the verdict says what is missing.
-        RestoreAttributes(p.fs, to, cleared);
-        return Aborted(MissingCopies(p.fs, to));
+        return Aborted(p.fs, std::move(notCopied));
     }
-
-    std::vector<std::wstring> notCopied;
-    std::vector<std::wstring> noAttributes;
-    if (options.setAttributes) {
-        const uint32_t attributes = CopyAttributes(options.attributes);
-        for (const std::wstring& destination : to) {
-            if (!p.fs.SetAttributes(destination, attributes)) {
-                (p.fs.Attributes(destination) == kInvalidAttributes ? notCopied : noAttributes)
-                    .push_back(destination);
-            }
-        }
-    } else {
-        RestoreAttributes(p.fs, to, cleared);
-        if (outcome.anyOperationsAborted) {
-            notCopied = MissingCopies(p.fs, to);
+    AttributeCheck check;
+    for (size_t i = 0; i < copied.size() && options.setAttributes; ++i) {
+        const std::wstring& copy = to[copied[i]];
+        if (const ErrorCode error =
+                GiveAttributes(p.fs, copy, options.attributes & kAttributeSet, check)) {
+            noAttributes.push_back({copy, error});
         }
     }
-    return Incomplete(std::move(notCopied), std::move(noAttributes), outcome.anyOperationsAborted);
+    return Incomplete(p.fs, std::move(notCopied), std::move(noAttributes),
+                      outcome.anyOperationsAborted);
 }
 
 }  // namespace larkspur

@@ -23,6 +23,9 @@ enum : uint32_t {
     kSilentCopyFlags = kInteractiveCopyFlags | kFofSilent | kFofNoConfirmation,  // 0x215
 };
 
+// Bits that keep the shell's copy from replacing a file.
+constexpr uint32_t kAttrInTheWay = kAttrReadOnly | kAttrHidden | kAttrSystem;
+
 // The longest path the shell's file operation takes: MAX_PATH less the NUL.
 constexpr size_t kShellPathLimit = 259;
 

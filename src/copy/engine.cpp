@@ -1,59 +1,57 @@
 // The own copy engine.
 //
 // Every platform call costs a round trip under Wine and a system call on
-// Windows, so a file costs one call when all goes well: the file system's
-// copy, which gives the copy its attributes as well. Anything more happens
-// only on a failure: a destination in the way is looked at only when its
-// copy was refused.
+// Windows, so a file costs two calls when all goes well: the file system's
+// copy, which gives the copy its attributes on the way, and reading the
+// attributes back once it is closed. What stands at the destinations is
+// learnt from one listing of each destination folder, not asked per file;
+// anything more happens only where something is in the way or went wrong.
 #include "copy/engine.h"
 
 #include <algorithm>
 #include <atomic>
 #include <thread>
+#include <unordered_map>
 #include <unordered_set>
 
+#include "copy/attributes.h"
 #include "paths/make_path.h"
+#include "paths/names.h"
 #include "paths/paths.h"
 
 namespace larkspur {
 
 namespace {
 
-constexpr uint32_t kInTheWay = kAttrReadOnly | kAttrHidden | kAttrSystem;
 constexpr unsigned kMaxThreads = 4;
 
-// The platform spells "none of the attributes" as FILE_ATTRIBUTE_NORMAL.
-uint32_t Plain(uint32_t attributes) {
-    return attributes == 0 ? kAttrNormal : attributes;
+// What became of one file: why it was not copied, or why it lacks its
+// attributes (kNoError when it was done).
+struct Outcome {
+    ErrorCode notCopied = kNoError;
+    ErrorCode noAttributes = kNoError;
+};
+
+bool DiskFull(ErrorCode error) {
+    return error == kErrorDiskFull || error == kErrorHandleDiskFull;
 }
 
-CopyResult CopyOne(FileSystem& fs, const std::wstring& from, const std::wstring& to,
-                   uint32_t attributes) {
-    const CopyResult result = fs.Copy(from, to, attributes);
-    if (result != CopyResult::kNotCopied) {
-        return result;
-    }
-    // The platform will not replace a file with Read Only, Hidden or System,
-    // most often this program's own copy from an earlier run: those bits come
-    // off and the copy is tried again. A copy still refused leaves the file
-    // as it was.
-    const uint32_t existing = fs.Attributes(to);
-    if (existing == kInvalidAttributes || (existing & kAttrDirectory) || !(existing & kInTheWay)) {
-        return CopyResult::kNotCopied;
-    }
-    fs.SetAttributes(to, Plain(existing & ~kInTheWay));
-    const CopyResult again = fs.Copy(from, to, attributes);
-    if (again == CopyResult::kNotCopied) {
-        fs.SetAttributes(to, existing);
-    }
-    return again;
-}
-
-// The folders that hold the copies, made once each, parents first. Every
-// destination lies below the output folder, which is made (or found) first.
-void MakeFolders(FileSystem& fs, const std::vector<std::wstring>& to,
-                 const std::wstring& outputFolder) {
+// The folders that hold the copies, made once each, parents first, before
+// any file; and what already stands at each destination (its attributes, or
+// kInvalidAttributes), from one listing of each of those folders that was
+// there before the run. Two spellings of one folder are one folder.
+std::vector<uint32_t> PrepareDestinations(FileSystem& fs, const std::vector<std::wstring>& to,
+                                          const std::wstring& outputFolder) {
     MakeSureDirectoryPathExists(fs, outputFolder);
+    // Folded folder (with its backslash), then folded name.
+    std::unordered_map<std::wstring, std::unordered_map<std::wstring, uint32_t>> entries;
+    auto list = [&](const std::wstring& folder) {
+        auto& names = entries[Folded(folder)];
+        fs.ListFolder(folder, [&](std::wstring_view name, uint32_t attributes) {
+            names.emplace(Folded(name), attributes);
+        });
+    };
+    list(outputFolder);
     const size_t outputLength = outputFolder.size();
     std::unordered_set<std::wstring> made;
     std::wstring_view last;
@@ -67,17 +65,63 @@ void MakeFolders(FileSystem& fs, const std::vector<std::wstring>& to,
         std::vector<size_t> ends;
         for (size_t end = folder.size() - 1; end > outputLength;
              end = folder.rfind(L'\\', end - 1)) {
-            if (made.count(std::wstring(folder.substr(0, end)))) {
+            if (made.count(Folded(folder.substr(0, end)))) {
                 break;
             }
             ends.push_back(end);
         }
         for (auto end = ends.rbegin(); end != ends.rend(); ++end) {
             std::wstring path(folder.substr(0, *end));
-            fs.CreateFolder(path);  // a copy into a folder that failed fails in its turn
-            made.insert(std::move(path));
+            // A folder that was there already may hold earlier copies; one
+            // that cannot be made fails its copies in their turn.
+            if (!fs.CreateFolder(path)) {
+                list(path + L'\\');
+            }
+            made.insert(Folded(path));
         }
     }
+    std::vector<uint32_t> existing(to.size(), kInvalidAttributes);
+    for (size_t i = 0; i < to.size(); ++i) {
+        const size_t nameStart = NameStart(to[i]);
+        const auto folder = entries.find(Folded(std::wstring_view(to[i]).substr(0, nameStart)));
+        if (folder != entries.end()) {
+            const auto name =
+                folder->second.find(Folded(std::wstring_view(to[i]).substr(nameStart)));
+            existing[i] = name == folder->second.end() ? kInvalidAttributes : name->second;
+        }
+    }
+    return existing;
+}
+
+Outcome CopyOne(FileSystem& fs, const std::wstring& from, const std::wstring& to, uint32_t existing,
+                CopyRequest request, AttributeCheck& check) {
+    ErrorCode error = kErrorFileExists;
+    uint32_t unlocked = kInvalidAttributes;
+    // A second attempt only for a destination made by someone else since
+    // its folder was listed.
+    for (int attempt = 0; error == kErrorFileExists && attempt < 2; ++attempt) {
+        existing = attempt == 0 ? existing : fs.Attributes(to);
+        if (existing != kInvalidAttributes && (existing & kAttrDirectory)) {
+            return {kErrorFolderInTheWay};
+        }
+        request.replace = existing != kInvalidAttributes;
+        // The platform will not replace a Read Only file, most often this
+        // program's own copy from an earlier run: the bit comes off for the
+        // copy, and back when the copy fails.
+        if (request.replace && (existing & kAttrReadOnly) &&
+            fs.SetAttributes(to, existing & ~kAttrReadOnly)) {
+            unlocked = existing;
+        }
+        error = fs.Copy(from, to, request);
+    }
+    if (error != kNoError) {
+        if (unlocked != kInvalidAttributes) {
+            fs.SetAttributes(to, unlocked);
+        }
+        return {error};
+    }
+    return {kNoError,
+            request.attributes ? GiveAttributes(fs, to, *request.attributes, check) : kNoError};
 }
 
 }  // namespace
@@ -89,14 +133,28 @@ unsigned EngineThreads() {
 Verdict CopyWithEngine(Platform& p, const std::vector<SourceFile>& files,
                        const std::vector<std::wstring>& to, const CopyOptions& options,
                        unsigned threads) {
-    MakeFolders(p.fs, to, options.outputFolder);
-    const uint32_t attributes =
-        options.setAttributes ? Plain(options.attributes & kAttributeSet) : kSourceAttributes;
-    std::vector<CopyResult> outcomes(files.size(), CopyResult::kCopied);
+    const std::vector<uint32_t> existing = PrepareDestinations(p.fs, to, options.outputFolder);
+    CopyRequest request;
+    if (options.setAttributes) {
+        request.attributes = options.attributes & kAttributeSet;
+    }
+    request.verify = options.verify;
+    AttributeCheck check;
+    std::vector<Outcome> outcomes(files.size());
     std::atomic<size_t> next{0};
+    // Once the drive is full, no file is started: each would be written in
+    // part and deleted again. Those in flight end as they can.
+    std::atomic<bool> full{false};
     auto work = [&](bool yields) {
         for (size_t i; (i = next.fetch_add(1)) < files.size();) {
-            outcomes[i] = CopyOne(p.fs, files[i].path, to[i], attributes);
+            if (full.load()) {
+                outcomes[i].notCopied = kErrorDiskFull;
+            } else {
+                outcomes[i] = CopyOne(p.fs, files[i].path, to[i], existing[i], request, check);
+                if (DiskFull(outcomes[i].notCopied)) {
+                    full.store(true);
+                }
+            }
             if (yields) {
                 p.ui.YieldToWindowSystem();
             }
@@ -112,13 +170,15 @@ Verdict CopyWithEngine(Platform& p, const std::vector<SourceFile>& files,
     }
     p.shell.NotifyFolderChanged(options.outputFolder);
 
-    std::vector<std::wstring> notCopied, noAttributes;
+    std::vector<Miss> notCopied, noAttributes;
     for (size_t i = 0; i < outcomes.size(); ++i) {
-        if (outcomes[i] != CopyResult::kCopied) {
-            (outcomes[i] == CopyResult::kNotCopied ? notCopied : noAttributes).push_back(to[i]);
+        if (outcomes[i].notCopied != kNoError) {
+            notCopied.push_back({to[i], outcomes[i].notCopied});
+        } else if (outcomes[i].noAttributes != kNoError) {
+            noAttributes.push_back({to[i], outcomes[i].noAttributes});
         }
     }
-    return Incomplete(std::move(notCopied), std::move(noAttributes), false);
+    return Incomplete(p.fs, std::move(notCopied), std::move(noAttributes), false);
 }
 
 }  // namespace larkspur

@@ -18,17 +18,59 @@ void AppendPaths(std::wstring& text, const std::vector<std::wstring>& paths) {
     }
 }
 
-void AppendGroup(std::wstring& text, const wchar_t* heading,
-                 const std::vector<std::wstring>& paths) {
-    if (!paths.empty()) {
-        text += L"\r\n\r\n";
-        text += heading;
-        text += L" (" + std::to_wstring(paths.size()) + L"):";
-        AppendPaths(text, paths);
+// The heading with the count, then each reason once, in the order it first
+// came, with its paths indented below it; ten paths in all, and a count of
+// the rest.
+void AppendGroup(std::wstring& text, FileSystem& fs, const wchar_t* heading,
+                 const std::vector<Miss>& misses) {
+    if (misses.empty()) {
+        return;
+    }
+    text += L"\r\n\r\n";
+    text += heading;
+    text += L" (" + std::to_wstring(misses.size()) + L"):";
+    std::vector<bool> listed(misses.size(), false);
+    size_t shown = 0;
+    for (size_t first = 0; first < misses.size() && shown < kPathsListed; ++first) {
+        if (listed[first]) {
+            continue;
+        }
+        text += L"\r\n" + ReasonText(fs, misses[first].reason);
+        for (size_t i = first; i < misses.size() && shown < kPathsListed; ++i) {
+            if (!listed[i] && misses[i].reason == misses[first].reason) {
+                text += L"\r\n  " + misses[i].path;
+                listed[i] = true;
+                ++shown;
+            }
+        }
+    }
+    if (misses.size() > shown) {
+        text += L"\r\n... and " + std::to_wstring(misses.size() - shown) + L" more";
     }
 }
 
 }  // namespace
+
+std::wstring ReasonText(FileSystem& fs, ErrorCode reason) {
+    switch (reason) {
+        case kErrorSourceChanged:
+            return L"The file changed while it was copied.";
+        case kErrorCopyDiffers:
+            return L"Read back, the copy differs from its file.";
+        case kErrorAttributesNotKept:
+            return L"The drive did not keep the attributes given to the copy.";
+        case kErrorFolderInTheWay:
+            return L"A folder of the same name stands where the copy goes.";
+        case kErrorCopyMissing:
+            return L"The copy is missing.";
+        case kErrorCopyIncomplete:
+            return L"The copy is not the size of its file.";
+        case kErrorCopyKept:
+            return L"The file already there was kept.";
+        default:
+            return fs.ErrorText(reason);
+    }
+}
 
 Verdict NothingCopied(const std::wstring& why, const std::vector<std::wstring>& paths) {
     Verdict verdict;
@@ -44,16 +86,16 @@ Verdict MissingItems(const std::vector<std::wstring>& missing) {
                          missing);
 }
 
-Verdict Aborted(std::vector<std::wstring> notCopied) {
+Verdict Aborted(FileSystem& fs, std::vector<Miss> notCopied) {
     Verdict verdict;
     verdict.exitCode = kExitAborted;
     verdict.message = L"Aborted!";
-    AppendGroup(verdict.message, L"Not copied", notCopied);
+    AppendGroup(verdict.message, fs, L"Not copied", notCopied);
     verdict.notCopied = std::move(notCopied);
     return verdict;
 }
 
-Verdict Incomplete(std::vector<std::wstring> notCopied, std::vector<std::wstring> noAttributes,
+Verdict Incomplete(FileSystem& fs, std::vector<Miss> notCopied, std::vector<Miss> noAttributes,
                    bool someSkipped) {
     Verdict verdict;
     if (notCopied.empty() && noAttributes.empty() && !someSkipped) {
@@ -63,8 +105,8 @@ Verdict Incomplete(std::vector<std::wstring> notCopied, std::vector<std::wstring
     verdict.message = notCopied.empty() && !someSkipped
                           ? L"Some copies did not get their attributes."
                           : L"The copy did not complete: not every file was copied.";
-    AppendGroup(verdict.message, L"Not copied", notCopied);
-    AppendGroup(verdict.message, L"Attributes not set", noAttributes);
+    AppendGroup(verdict.message, fs, L"Not copied", notCopied);
+    AppendGroup(verdict.message, fs, L"Attributes not set", noAttributes);
     verdict.notCopied = std::move(notCopied);
     verdict.noAttributes = std::move(noAttributes);
     return verdict;

@@ -1,10 +1,13 @@
 // What a run's collection and copy did, as a value: the exit code, the
 // message the user is told, and the copies that are missing or lack their
-// attributes. The run driver turns it into a message and an exit.
+// attributes, each with its reason. The run driver turns it into a message
+// and an exit.
 #pragma once
 
 #include <string>
 #include <vector>
+
+#include "platform/platform.h"
 
 namespace larkspur {
 
@@ -18,11 +21,32 @@ enum ExitCode : int {
     kExitNoOutputFolder = 5,  // the output folder could not be created
 };
 
+// Reasons the copy itself finds, beside the system's and the platform's.
+enum : ErrorCode {
+    kErrorAttributesNotKept = 0x20000010,  // read back, the copy lacks some of its attributes
+    kErrorFolderInTheWay = 0x20000011,     // a folder stands where the copy goes
+    kErrorCopyMissing = 0x20000012,        // after the shell's copy, there is no copy
+    kErrorCopyIncomplete = 0x20000013,     // after the shell's copy, the copy's size is wrong
+    kErrorCopyKept = 0x20000014,           // the file that stood there was not replaced
+};
+
+// The text that says why: the program's own for its own reasons, the
+// system's for the others.
+std::wstring ReasonText(FileSystem& fs, ErrorCode reason);
+
+// A copy that is missing or lacks its attributes, and why.
+struct Miss {
+    std::wstring path;
+    ErrorCode reason = kNoError;
+
+    bool operator==(const Miss&) const = default;
+};
+
 struct Verdict {
     int exitCode = kExitSuccess;
-    std::wstring message;                    // empty when everything was done
-    std::vector<std::wstring> notCopied;     // copies that are missing
-    std::vector<std::wstring> noAttributes;  // copies that lack their attributes
+    std::wstring message;            // empty when everything was done
+    std::vector<Miss> notCopied;     // copies that are missing
+    std::vector<Miss> noAttributes;  // copies that lack their attributes
 
     bool Succeeded() const { return exitCode == kExitSuccess; }
 };
@@ -35,12 +59,12 @@ Verdict MissingItems(const std::vector<std::wstring>& missing);  // that cannot 
 
 // The shell's copy failed or was cancelled: "Aborted!" and the copies that
 // are missing (exit 2).
-Verdict Aborted(std::vector<std::wstring> notCopied);
+Verdict Aborted(FileSystem& fs, std::vector<Miss> notCopied);
 
 // The copy ended but did not do everything: the copies that are missing
-// and those that lack their attributes (exit 3); success when both are
-// empty and nothing was skipped.
-Verdict Incomplete(std::vector<std::wstring> notCopied, std::vector<std::wstring> noAttributes,
+// and those that lack their attributes, each group with its reasons (exit
+// 3); success when both are empty and nothing was skipped.
+Verdict Incomplete(FileSystem& fs, std::vector<Miss> notCopied, std::vector<Miss> noAttributes,
                    bool someSkipped);
 
 }  // namespace larkspur

@@ -23,11 +23,11 @@ enum : uint32_t {
     kAttrSystem = 0x4,
     kAttrDirectory = 0x10,
     kAttrArchive = 0x20,
-    kAttrNormal = 0x80,
     kInvalidAttributes = 0xFFFFFFFF,
 };
 
-// The attribute bits a run may give its copies.
+// The attribute bits a run may give its copies. None of them is 0 here; the
+// platform's own spelling of "none" stays behind the interface.
 constexpr uint32_t kAttributeSet = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;
 
 // A system error code, as the platform numbers them; kNoError is success.
@@ -40,19 +40,43 @@ enum : ErrorCode {
     kErrorAccessDenied = 5,
     kErrorSharingViolation = 32,
     kErrorHandleDiskFull = 39,
+    kErrorFileExists = 80,
     kErrorDiskFull = 112,
+};
+// Reasons of the program's own, in the range the platform leaves to
+// applications (bit 29 set), so that they never meet a system code.
+enum : ErrorCode {
+    kErrorSourceChanged = 0x20000001,  // the source changed while it was copied
+    kErrorCopyDiffers = 0x20000002,    // the copy read back differs from its source
+};
+
+// What a path names: its attributes (kInvalidAttributes when it names
+// nothing), its size in bytes and when it was last written, in the
+// platform's units (only compared with each other).
+struct FileInfo {
+    uint32_t attributes = kInvalidAttributes;
+    uint64_t size = 0;
+    uint64_t writeTime = 0;
+
+    bool Exists() const { return attributes != kInvalidAttributes; }
+};
+
+// How one file is copied.
+struct CopyRequest {
+    // Exactly these bits of kAttributeSet; none: what the source has.
+    std::optional<uint32_t> attributes;
+    // A file stands at the destination: the copy is written beside it under
+    // a name of its own and takes its place only once it is complete, so a
+    // copy that fails leaves the earlier one as it was. Without it the
+    // destination must not exist.
+    bool replace = false;
+    // Before it takes its place, the copy is read back from the disk (not
+    // from a cache) and compared with its source.
+    bool verify = false;
 };
 
 // A window of the program, as an opaque value; 0 is "no window".
 using WindowRef = uintptr_t;
-
-// What became of one file's copy.
-enum class CopyResult : uint8_t {
-    kCopied,
-    kNotCopied,     // the file at the destination, if any, is not this copy
-    kNoAttributes,  // copied, but without the attributes asked for
-};
-constexpr uint32_t kSourceAttributes = 0;  // a copy's attributes as the source's
 
 class FileSystem {
   public:
@@ -90,20 +114,21 @@ class FileSystem {
 
     // Each true when it was done.
     virtual bool CreateFolder(const std::wstring& path) = 0;  // one folder
+    // Exactly attributes, bits of kAttributeSet (0: none of them).
     virtual bool SetAttributes(const std::wstring& path, uint32_t attributes) = 0;
 
-    // When the file was last written, in the platform's units; 0 when the
-    // path names nothing. Only compared with itself.
-    virtual uint64_t WriteTime(const std::wstring& path) = 0;
+    virtual FileInfo Info(const std::wstring& path) = 0;
 
-    // Copies the file at from to to, replacing a file there, as the
-    // platform's file copy does: the content, the last-write time and, where
-    // the volume holds them, the alternate data streams. The copy then
-    // carries exactly attributes, or with kSourceAttributes what the
-    // platform's copy gives it. Safe to call from several threads at once,
-    // as every call above is.
-    virtual CopyResult Copy(const std::wstring& from, const std::wstring& to,
-                            uint32_t attributes) = 0;
+    // Copies the file at from to to as request says: the content, the
+    // last-write time and, where the volume holds them, the alternate data
+    // streams. A source whose size or last-write time changed while it was
+    // copied gives kErrorSourceChanged, a verification that fails
+    // kErrorCopyDiffers; on any failure nothing of the new copy remains and a
+    // file that stood at to is as it was. The attributes are given on the
+    // way, but only reading them back once the copy is closed tells what it
+    // has. Safe to call from several threads at once, as every call above is.
+    virtual ErrorCode Copy(const std::wstring& from, const std::wstring& to,
+                           const CopyRequest& request) = 0;
 };
 
 // What the shell's file operation answered to a copy request.
@@ -165,6 +190,7 @@ struct CopyOptions {
     std::wstring outputFolder;   // always ends in a backslash
     uint32_t attributes = 0;     // bits of kAttributeSet
     bool setAttributes = false;  // false: the copies keep what the copy gave them
+    bool verify = false;         // each copy read back and compared with its source
 };
 
 // What the output folder dialog starts from. An interactive run's dialog

@@ -117,46 +117,68 @@ TEST_F(CopyTest, RefusalsBeforeTheCopyTouchNothing) {
         L"These items do not exist or cannot be read, so nothing was copied:\r\nC:\\x\r\nC:\\y");
 }
 
-// The shell stops, skips or is refused; what it did not copy is named, and
-// a copy it did not replace keeps the attributes it had.
+// The shell stops, skips, is refused or fills the drive; every copy is
+// looked at afterwards: what is missing, half-written or not replaced is
+// named with its reason, and a file it did not replace keeps its attributes.
 TEST_F(CopyTest, TheShellsFailuresAreNamedAndLoseNoAttributes) {
     m.fs.Add(L"C:\\Docs\\a.txt").writeTime = 2;
     m.fs.Add(L"C:\\Docs\\b.txt").writeTime = 2;
     for (int i = 0; i < 12; ++i) {
         m.fs.Add(L"C:\\Docs\\Many\\f" + std::to_wstring(i));
-        m.fs.failSetAttributes.insert(L"D:\\Out\\Many\\f" + std::to_wstring(i));
+        m.fs.dropping[L"D:\\Out\\Many\\f" + std::to_wstring(i)] = kAttrHidden;
     }
     m.fs.Add(L"D:\\Out\\b.txt", kAttrReadOnly | kAttrArchive);
     options = {L"D:\\Out\\", kAttrHidden, true};
     m.outcome.result = 1223;  // cancelled before anything was copied
     EXPECT_EQ(Copy(L"C:\\Docs\\a.txt C:\\Docs\\b.txt"), kExitAborted);
-    EXPECT_EQ(verdict.message, L"Aborted!\r\n\r\nNot copied (1):\r\nD:\\Out\\a.txt");
+    EXPECT_EQ(verdict.message,
+              L"Aborted!\r\n\r\nNot copied (2):\r\nThe copy is missing.\r\n"
+              L"  D:\\Out\\a.txt\r\nThe file already there was kept.\r\n"
+              L"  D:\\Out\\b.txt");
     EXPECT_EQ(m.fs.Attributes(L"D:\\Out\\b.txt"), kAttrReadOnly | kAttrArchive);
 
-    m.outcome = {0, true};  // "success", but b.txt was skipped
-    m.skip = {L"D:\\Out\\b.txt"};
-    options.setAttributes = false;
-    EXPECT_EQ(Copy(L"C:\\Docs\\a.txt C:\\Docs\\b.txt"), kExitIncomplete);
-    EXPECT_EQ(verdict.message, L"The copy did not complete: not every file was copied.");
-    EXPECT_EQ(m.fs.Attributes(L"D:\\Out\\b.txt"), kAttrReadOnly | kAttrArchive);
-    EXPECT_EQ(m.fs.WriteTime(L"D:\\Out\\a.txt"), 2u);
+    for (const bool attributes : {false, true}) {  // b.txt skipped: "No" to replacing it
+        m.outcome = {0, true};
+        m.skip = {L"D:\\Out\\b.txt"};
+        options.setAttributes = attributes;
+        EXPECT_EQ(Copy(L"C:\\Docs\\a.txt C:\\Docs\\b.txt"), kExitIncomplete);
+        EXPECT_EQ(verdict.message,
+                  L"The copy did not complete: not every file was copied.\r\n\r\n"
+                  L"Not copied (1):\r\nThe file already there was kept.\r\n"
+                  L"  D:\\Out\\b.txt");
+        EXPECT_EQ(m.fs.Attributes(L"D:\\Out\\b.txt"), kAttrReadOnly | kAttrArchive);
+        EXPECT_EQ(m.fs.Info(L"D:\\Out\\a.txt").writeTime, 2u);
+        EXPECT_EQ(m.fs.Attributes(L"D:\\Out\\a.txt"), attributes ? kAttrHidden : kAttrArchive);
+    }
 
     m.outcome = {};
     m.skip.clear();
-    options.setAttributes = true;
     EXPECT_EQ(Copy(L"C:\\Docs\\Many C:\\Docs\\b.txt"), kExitIncomplete);
     EXPECT_EQ(verdict.message.rfind(L"Some copies did not get their attributes.\r\n\r\n"
-                                    L"Attributes not set (12):\r\nD:\\Out\\Many\\f0\r\n",
+                                    L"Attributes not set (12):\r\nThe drive did not keep the "
+                                    L"attributes given to the copy.\r\n  D:\\Out\\Many\\f0\r\n",
                                     0),
               0u);
-    EXPECT_NE(verdict.message.find(L"\r\n... and 2 more"), std::wstring::npos);
-    EXPECT_EQ(m.fs.WriteTime(L"D:\\Out\\b.txt"), 2u) << "its Read Only copy replaced";
+    EXPECT_NE(verdict.message.find(L"\r\n  D:\\Out\\Many\\f9\r\n... and 2 more"),
+              std::wstring::npos);
+    EXPECT_EQ(m.fs.Info(L"D:\\Out\\b.txt").writeTime, 2u) << "its Read Only copy replaced";
     EXPECT_EQ(m.fs.Attributes(L"D:\\Out\\b.txt"), kAttrHidden);
+
+    // A drive too small: the shell leaves half a copy, which is named.
+    m.fs.Add(L"C:\\Docs\\big.bin").size = 6;
+    m.fs.freeSpace[L'D'] = 4;
+    m.outcome = {};
+    EXPECT_EQ(Copy(L"C:\\Docs\\big.bin"), kExitAborted);
+    EXPECT_EQ(verdict.message,
+              L"Aborted!\r\n\r\nNot copied (1):\r\nThe copy is not the size of its file.\r\n"
+              L"  D:\\Out\\big.bin");
 }
 
-// The engine: folders first, parents before children and each once; its own
-// R+H+S copies replaced; a failure on one file does not stop the others,
-// and the verdict names it; open windows hear of it once.
+// The engine: folders first, parents before children and each once; what
+// stands at the destinations learnt from one listing per folder; a failure
+// on one file does not stop the others, and the verdict names it with its
+// reason; once the drive is full no file is started; open windows hear of it
+// once.
 TEST_F(CopyTest, TheEngineCopiesWhatItCanAndNamesTheRest) {
     for (const wchar_t* file :
          {L"C:\\Docs\\Proj\\a.txt", L"C:\\Docs\\Proj\\Sub\\b.txt",
@@ -166,28 +188,80 @@ TEST_F(CopyTest, TheEngineCopiesWhatItCanAndNamesTheRest) {
     }
     m.fs.failCopy.insert(L"C:\\Docs\\Proj\\Sub\\locked.txt");
     options = {L"D:\\Out\\New\\", kRhs, true};
-    EXPECT_EQ(Copy(L"C:\\Docs\\Proj", true), kExitIncomplete);
+    sources = CollectSources(m.platform, L"C:\\Docs\\Proj", options.outputFolder);
+    m.fs.infoQueries = 0;
+    verdict = CopyFiles(m.platform, sources.files, options, {true});
     EXPECT_EQ(verdict.message,
               L"The copy did not complete: not every file was copied.\r\n\r\nNot copied (1):"
-              L"\r\nD:\\Out\\New\\Proj\\Sub\\locked.txt");
+              L"\r\nerror 32\r\n  D:\\Out\\New\\Proj\\Sub\\locked.txt");
     EXPECT_EQ(m.log,
               (Log{L"mkdir D:\\Out", L"mkdir D:\\Out\\New", L"mkdir D:\\Out\\New\\Proj",
                    L"mkdir D:\\Out\\New\\Proj\\Sub", L"mkdir D:\\Out\\New\\Proj\\Sub\\Deeper",
                    L"mkdir D:\\Out\\New\\Proj\\Other", L"notify D:\\Out\\New\\"}));
+    EXPECT_EQ(m.fs.infoQueries, 2 + 4) << "the output folder's two parts, then a read-back a copy";
     EXPECT_EQ(m.fs.Attributes(L"D:\\Out\\New\\Proj\\Sub\\Deeper\\c.txt"), kRhs);
 
-    // A re-run over its own R+H+S copies replaces them, on two threads as
-    // on one; a copy it cannot make keeps what it had.
-    m.fs.failCopy = {L"C:\\Docs\\Proj\\a.txt"};
-    m.fs.Add(L"C:\\Docs\\Proj\\Sub\\b.txt").writeTime = 3;
-    const std::vector<SourceFile> files =
-        CollectSources(m.platform, L"C:\\Docs\\Proj", options.outputFolder).files;
-    verdict =
-        CopyWithEngine(m.platform, files, Destinations(files, options.outputFolder), options, 2);
-    EXPECT_EQ(verdict.notCopied, std::vector<std::wstring>{L"D:\\Out\\New\\Proj\\a.txt"});
-    EXPECT_EQ(m.fs.Attributes(L"D:\\Out\\New\\Proj\\a.txt"), kRhs);
-    EXPECT_EQ(m.fs.WriteTime(L"D:\\Out\\New\\Proj\\Sub\\b.txt"), 3u);
-    EXPECT_EQ(m.fs.Attributes(L"D:\\Out\\New\\Proj\\Sub\\b.txt"), kRhs);
+    // Once the drive is full no file is started, also none that would fit.
+    m.fs.Add(L"C:\\Docs\\Big\\big.bin").size = 8;
+    m.fs.Add(L"C:\\Docs\\Big\\small.txt").size = 1;
+    m.fs.freeSpace[L'D'] = 4;
+    const std::vector<SourceFile> big =
+        CollectSources(m.platform, L"C:\\Docs\\Big", options.outputFolder).files;
+    verdict = CopyWithEngine(m.platform, big, Destinations(big, options.outputFolder), options, 1);
+    EXPECT_EQ(verdict.notCopied,
+              (std::vector<Miss>{{L"D:\\Out\\New\\Big\\big.bin", kErrorDiskFull},
+                                 {L"D:\\Out\\New\\Big\\small.txt", kErrorDiskFull}}));
+    EXPECT_FALSE(m.fs.Find(L"D:\\Out\\New\\Big\\small.txt"));
+}
+
+// A re-run over the engine's own R+H+S copy (content 1, written at 1) with a
+// source that has changed since (content 2, written at 2): an earlier copy is
+// replaced only by a whole new one, and what the copy has is read back.
+TEST_F(CopyTest, AnEarlierCopyIsReplacedOnlyByAWholeNewOne) {
+    const std::wstring from = L"C:\\Docs\\a.txt", to = L"D:\\Out\\a.txt";
+    // clang-format off
+    const struct { const wchar_t* why; void (*setUp)(MemFs&); bool verify; uint32_t asked;
+                   const wchar_t* message; uint64_t content; uint32_t attributes; } rows[] = {
+        {L"replaced", [](MemFs&) {}, false, kRhs, L"", 2, kRhs},
+        {L"no room for a new copy beside the old one", [](MemFs& fs) { fs.freeSpace[L'D'] = 3; },
+            false, kRhs, L"Not copied (1):\r\nerror 112", 1, kRhs},
+        {L"the source changed", [](MemFs& fs) { fs.changing.insert(L"C:\\Docs\\a.txt"); }, false,
+            kRhs, L"Not copied (1):\r\nThe file changed while it was copied.", 1, kRhs},
+        {L"read back wrong", [](MemFs& fs) { fs.corrupting.insert(L"C:\\Docs\\a.txt"); }, true,
+            kRhs, L"Not copied (1):\r\nRead back, the copy differs from its file.", 1, kRhs},
+        {L"locked", [](MemFs& fs) { fs.failCopy.insert(L"C:\\Docs\\a.txt"); }, false, kRhs,
+            L"Not copied (1):\r\nerror 32", 1, kRhs},
+        {L"Hidden dropped", [](MemFs& fs) { fs.dropping[L"D:\\Out\\a.txt"] = kAttrHidden; }, false,
+            kRhs, L"Attributes not set (1):\r\nThe drive did not keep the attributes given to the copy.",
+            2, kAttrReadOnly | kAttrSystem},
+        {L"Archive kept on every file", [](MemFs& fs) { fs.archiveSticks = true; }, false, 0, L"",
+            2, kAttrArchive},
+        {L"Archive kept, and Hidden dropped", [](MemFs& fs) {
+            fs.archiveSticks = true; fs.dropping[L"D:\\Out\\a.txt"] = kAttrHidden; }, false, kRhs,
+            L"Attributes not set (1):\r\nThe drive did not keep the attributes given to the copy.",
+            2, kAttrReadOnly | kAttrSystem | kAttrArchive},
+        {L"a folder in the way", [](MemFs& fs) {
+            fs.Remove(L"D:\\Out\\a.txt"); fs.Add(L"D:\\Out\\a.txt\\"); }, false, kRhs,
+            L"Not copied (1):\r\nA folder of the same name stands where the copy goes.", 0, kAttrDirectory},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        Machine machine;
+        MemFs::Node& source = machine.fs.Add(from);
+        source.size = 4, source.content = 2, source.writeTime = 2;
+        MemFs::Node& old = machine.fs.Add(to, kRhs);
+        old.size = 4, old.content = 1;
+        row.setUp(machine.fs);
+        const std::vector<SourceFile> files = {{from, 8}};
+        const Verdict v = CopyWithEngine(machine.platform, files, {to},
+                                         {L"D:\\Out\\", row.asked, true, row.verify}, 2);
+        const std::wstring& message = v.message;
+        EXPECT_EQ(message.substr(std::min(message.size(), message.find(L"\r\n\r\n") + 4)),
+                  row.message + std::wstring(*row.message ? L"\r\n  D:\\Out\\a.txt" : L""))
+            << row.why;
+        EXPECT_EQ(machine.fs.Find(to)->content, row.content) << row.why;
+        EXPECT_EQ(machine.fs.Attributes(to), row.attributes) << row.why;
+    }
 }
 
 }  // namespace

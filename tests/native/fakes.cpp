@@ -3,15 +3,16 @@
 #include <algorithm>
 #include <sstream>
 
+#include "copy/copy.h"
+#include "paths/names.h"
 #include "run/run.h"
 
 namespace larkspur::testing {
 
 namespace {
 
-std::wstring Fold(std::wstring s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](wchar_t c) { return towupper(c); });
-    return s;
+std::wstring Fold(const std::wstring& s) {
+    return Folded(s);  // as Windows compares names
 }
 
 std::wstring Hex(uint32_t value) {
@@ -70,9 +71,23 @@ MemFs::Node& MemFs::Add(const std::wstring& path, uint32_t attributes,
     return node;
 }
 
+void MemFs::Remove(const std::wstring& path) {
+    Node* parent = Find(path.substr(0, path.find_last_of(L'\\')));
+    std::erase_if(parent->children, [&](auto& child) { return child.get() == Find(path); });
+}
+
 uint32_t MemFs::Attributes(const std::wstring& path) {
+    std::lock_guard lock(mutex_);
+    ++infoQueries;
     const Node* node = Find(path);
     return node ? node->attributes : kInvalidAttributes;
+}
+
+FileInfo MemFs::Info(const std::wstring& path) {
+    std::lock_guard lock(mutex_);
+    ++infoQueries;
+    const Node* node = Find(path);
+    return node ? FileInfo{node->attributes, node->size, node->writeTime} : FileInfo{};
 }
 
 std::wstring MemFs::StoredName(const std::wstring& path) {
@@ -116,7 +131,8 @@ bool MemFs::CreateFolder(const std::wstring& path) {
     const size_t slash = path.find_last_of(L'\\');
     if (slash == std::wstring::npos || Find(path) || slash + 1 == path.size() ||
         path.find_first_of(L"<>\"|?*/", slash) != std::wstring::npos ||
-        !FolderExists(path.substr(0, slash == 2 ? 3 : slash))) {
+        !Find(path.substr(0, slash == 2 ? 3 : slash)) ||
+        !(Find(path.substr(0, slash == 2 ? 3 : slash))->attributes & kAttrDirectory)) {
         return false;
     }
     log_.push_back(L"mkdir " + path);
@@ -126,42 +142,100 @@ bool MemFs::CreateFolder(const std::wstring& path) {
 
 bool MemFs::SetAttributes(const std::wstring& path, uint32_t attributes) {
     std::lock_guard lock(mutex_);
-    Node* node = failSetAttributes.count(path) ? nullptr : Find(path);
+    Node* node = Find(path);
     if (node) {
-        node->attributes = (node->attributes & kAttrDirectory) | attributes;
+        const auto dropped = dropping.find(path);
+        const bool directory = node->attributes & kAttrDirectory;
+        const uint32_t kept = dropped == dropping.end() ? ~0u : ~dropped->second;
+        node->attributes = (attributes & kept) | (directory ? uint32_t{kAttrDirectory} : 0u) |
+                           (archiveSticks && !directory ? uint32_t{kAttrArchive} : 0u);
     }
     return node;
 }
 
-// As the platform's copy on Windows: a destination with R, H or S is refused.
-CopyResult MemFs::Copy(const std::wstring& from, const std::wstring& to, uint32_t attributes) {
+bool MemFs::Write(const std::wstring& path, const Node& source, bool partial) {
+    std::lock_guard lock(mutex_);
+    const Node* old = Find(path);
+    const uint64_t replaced = old ? old->size : 0;
+    uint64_t size = source.size;
+    const auto space = freeSpace.find(static_cast<wchar_t>(towupper(FullPath(path)[0])));
+    if (space != freeSpace.end()) {
+        // A copy written beside the file it replaces needs room for both; one
+        // written over it, only for what it adds.
+        const uint64_t room = space->second + (partial ? replaced : 0);
+        if (size > room && !partial) {
+            return false;
+        }
+        size = std::min(size, room);
+        space->second = space->second + replaced - size;
+    }
+    Node& node = Add(FullPath(path), kAttrArchive);
+    node.size = size;
+    node.content = size == source.size ? source.content : 0;
+    node.writeTime = size == source.size ? source.writeTime : 99;
+    SetAttributes(path, source.attributes);
+    return size == source.size;
+}
+
+// As the platform's copy on Windows.
+ErrorCode MemFs::Copy(const std::wstring& from, const std::wstring& to,
+                      const CopyRequest& request) {
     std::lock_guard lock(mutex_);
     const Node* source = Find(from);
-    const uint32_t existing = Attributes(to);
-    if (!source || (source->attributes & kAttrDirectory) || failCopy.count(from) ||
-        (existing != kInvalidAttributes &&
-         (existing & (kAttrDirectory | kAttrReadOnly | kAttrHidden | kAttrSystem))) ||
-        !FolderExists(to.substr(0, to.find_last_of(L'\\')))) {
-        return CopyResult::kNotCopied;
+    const Node* target = Find(to);
+    const Node* folder = Find(to.substr(0, to.find_last_of(L'\\')));
+    if (!source || (source->attributes & kAttrDirectory)) {
+        return kErrorFileNotFound;
     }
-    Add(FullPath(to), source->attributes).writeTime = source->writeTime;
-    return attributes == kSourceAttributes || SetAttributes(to, attributes)
-               ? CopyResult::kCopied
-               : CopyResult::kNoAttributes;
+    if (failCopy.count(from)) {
+        return kErrorSharingViolation;
+    }
+    if (!folder || !(folder->attributes & kAttrDirectory)) {
+        return kErrorPathNotFound;
+    }
+    if (target && !request.replace) {
+        return kErrorFileExists;
+    }
+    if (changing.count(from)) {
+        return kErrorSourceChanged;
+    }
+    const bool corrupt = corrupting.count(from) > 0;
+    if (corrupt && request.verify) {
+        return kErrorCopyDiffers;
+    }
+    if (target && (target->attributes & (kAttrDirectory | kAttrReadOnly))) {
+        return kErrorAccessDenied;  // the rename onto it is refused
+    }
+    Node copy;
+    copy.size = source->size;
+    copy.content = source->content ^ (corrupt ? 1 : 0);
+    copy.writeTime = source->writeTime;
+    copy.attributes = request.attributes.value_or(source->attributes & kAttributeSet);
+    return Write(to, copy) ? kNoError : kErrorDiskFull;
 }
 
 CopyOutcome Machine::CopyFiles(WindowRef owner, const std::wstring& from, const std::wstring& to,
                                uint32_t flags) {
     log.push_back(L"shell copy " + Hex(flags) + L" for " + std::to_wstring(owner));
     CopyOutcome answer = outcome;
-    // Both lists hold NUL-terminated paths, one for one.
+    // Both lists hold NUL-terminated paths, one for one. Like the platform's
+    // copy it refuses a Read Only, Hidden or System destination, and it
+    // leaves what it wrote of a file that does not fit.
     for (size_t f = 0, t = 0; answer.result == 0 && from[f]; f = from.find(L'\0', f) + 1) {
-        const std::wstring target = to.c_str() + t;
+        const std::wstring source = from.c_str() + f, target = to.c_str() + t;
         t += target.size() + 1;
-        if (std::find(skip.begin(), skip.end(), target) == skip.end()) {
-            fs.Add(target.substr(0, target.find_last_of(L'\\') + 1));
-            answer.result =  // the platform's copy
-                fs.Copy(from.c_str() + f, target, kSourceAttributes) == CopyResult::kCopied ? 0 : 5;
+        if (std::find(skip.begin(), skip.end(), target) != skip.end()) {
+            continue;
+        }
+        fs.Add(target.substr(0, target.find_last_of(L'\\') + 1));
+        const MemFs::Node* node = fs.Find(source);
+        const uint32_t existing = fs.Attributes(target);
+        if (!node || fs.failCopy.count(source)) {
+            answer.result = kErrorSharingViolation;
+        } else if (existing != kInvalidAttributes && (existing & kAttrInTheWay)) {
+            answer.result = kErrorAccessDenied;
+        } else if (!fs.Write(target, *node, true)) {
+            answer.result = kErrorDiskFull;
         }
     }
     return answer;

@@ -1,7 +1,11 @@
 // In-memory stand-ins for the machine. MemFs is a small file system: drives,
 // folders listing their entries in creation order, stored and short names,
-// attributes and write times; like the platform's copy, it will not replace
-// a Read Only, Hidden or System file.
+// attributes, sizes, contents and write times. It refuses what Windows
+// refuses, where Wine and root are more lenient: a copy onto an existing file
+// without replace, a rename onto a Read Only file; the shell's copy onto a
+// Read Only, Hidden or System file. It can also fill up, change a source
+// while it is copied, drop attributes a drive does not keep, and keep
+// Archive on every file as Wine does.
 #pragma once
 
 #include <map>
@@ -23,6 +27,8 @@ class MemFs : public FileSystem {
         std::wstring name, shortName;
         uint32_t attributes = kAttrDirectory;
         uint64_t writeTime = 1;
+        uint64_t size = 0;
+        uint64_t content = 0;  // stands for the bytes
         std::vector<std::unique_ptr<Node>> children;
     };
     explicit MemFs(Log& log);  // drives C: and D:, the current folder C:\Work
@@ -31,10 +37,20 @@ class MemFs : public FileSystem {
     Node& Add(const std::wstring& path, uint32_t attributes = kAttrArchive,
               const std::wstring& shortName = L"");
     Node* Find(const std::wstring& path) { return Walk(FullPath(path), 0); }
+    void Remove(const std::wstring& path);
     std::wstring currentFolder = L"C:\\Work";
-    std::set<std::wstring> unreadable, failSetAttributes, failCopy;
+    std::set<std::wstring> unreadable, failCopy;
+    std::set<std::wstring> changing;            // sources that change while they are copied
+    std::set<std::wstring> corrupting;          // sources whose copies come out wrong
+    std::map<std::wstring, uint32_t> dropping;  // destinations and the bits they do not keep
+    std::map<wchar_t, uint64_t> freeSpace;      // drives that can fill up
+    bool archiveSticks = false;                 // files always have Archive, as under Wine
     std::set<wchar_t> unready;
-    int nameQueries = 0;
+    int nameQueries = 0, infoQueries = 0;
+
+    // Writes a file as the platform would, within the free space: false when
+    // it does not fit, with whatever did fit left behind when partial.
+    bool Write(const std::wstring& path, const Node& source, bool partial = false);
 
     uint32_t Attributes(const std::wstring& path) override;
     std::wstring StoredName(const std::wstring& path) override;
@@ -46,10 +62,9 @@ class MemFs : public FileSystem {
     }
     bool CreateFolder(const std::wstring& path) override;
     bool SetAttributes(const std::wstring& path, uint32_t attributes) override;
-    uint64_t WriteTime(const std::wstring& path) override {
-        return Find(path)->writeTime;
-    }  // one that exists
-    CopyResult Copy(const std::wstring& from, const std::wstring& to, uint32_t attributes) override;
+    FileInfo Info(const std::wstring& path) override;
+    ErrorCode Copy(const std::wstring& from, const std::wstring& to,
+                   const CopyRequest& request) override;
 
   private:
     Node* Walk(const std::wstring& path, uint32_t create);

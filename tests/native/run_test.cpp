@@ -70,14 +70,14 @@ TEST(Run, SilentModeCopiesWithItsOwnSettingsUnderItsIcon) {
             {kIcon, L"notify \\", L"tray remove"}},  // the current drive's root
         {L"Location=D:\\Out|ReadOnly=1|Hidden=1|Attributes=x", true, kExitSuccess, L"D:\\Out\\a.txt",
             kAttrArchive, {kIcon, L"notify D:\\Out\\", L"tray remove"}},  // no pass: the copy's own
-        {L"Location=D:\\Out|Attributes=1", true, kExitSuccess, L"D:\\Out\\a.txt", kAttrNormal,
+        {L"Location=D:\\Out|Attributes=1", true, kExitSuccess, L"D:\\Out\\a.txt", 0,
             {kIcon, L"notify D:\\Out\\", L"tray remove"}},  // none: the platform's "normal"
         {L"Location=D:\\File\\Sub|Force=1", true, kExitNoOutputFolder, nullptr, 0,
             {L"message Not to Create Folder | 0x30 | Error"}},
         {L"Force=1|Location=" + x300, true, kExitNoOutputFolder, nullptr, 0, {tooLong}},
         {L"Location=D:\\Out|Force=1|Engine=1", true, kExitAborted, nullptr, 0, {kIcon,
             L"shell copy 0x215 for 8194", L"tray remove", L"progress unload", L"message Aborted!"
-            L"\r\n\r\nNot copied (1):\r\nD:\\Out\\a.txt | 0x10030 | Larkspur Ver.1.52"}, 2},  // icon first
+            L"\r\n\r\nNot copied (1):\r\nThe copy is missing.\r\n  D:\\Out\\a.txt | 0x10030 | Larkspur Ver.1.52"}, 2},  // icon first
     };
     // clang-format on
     for (const auto& c : cases) {

@@ -1,14 +1,20 @@
 // Whole runs of Brisa.exe on real files, started as Send To starts it,
-// showing what only a real process can. Wine facts relied on: Archive always
-// reads as set on files, so only R, H and S are compared; Hidden and System
-// live in an extended attribute; the headless prefix has no notification
-// area, so every Silent Mode run here also shows that a failed icon does
-// not stop it.
+// showing what only a real process can. They run as an ordinary user
+// (ordinary_user.sh), who meets Windows' refusals where root would write
+// through. Wine facts relied on: Archive always reads as set on files, so
+// only R, H and S are compared; Hidden and System live in an extended
+// attribute, which an ordinary user cannot write on a Read Only file; no
+// volume holds named streams; the headless prefix has no notification area,
+// so every Silent Mode run here also shows that a failed icon does not stop
+// it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <set>
 
+#include "app/machine.h"
+#include "copy/copy.h"
+#include "copy/engine.h"
 #include "support.h"
 
 namespace larkspur::wine_test {
@@ -67,7 +73,8 @@ TEST_F(RunTest, SilentModeCopiesEveryNameAndLengthWithExactAttributes) {
         for (const std::wstring& file : files) {
             EXPECT_TRUE(ReadText(out + L"\\" + file) == content) << file;
             EXPECT_EQ(Attributes(out + L"\\" + file) & kRhs, kRhs) << file;
-            EXPECT_EQ(fs.WriteTime(out + L"\\" + file), fs.WriteTime(docs + L"\\" + file));
+            EXPECT_EQ(fs.Info(out + L"\\" + file).writeTime,
+                      fs.Info(docs + L"\\" + file).writeTime);
         }
     }
     EXPECT_EQ(Attributes(docs + L"\\Proj\\Sub\\y.txt") & kRhs, 0u) << "sources left alone";
@@ -80,8 +87,47 @@ TEST_F(RunTest, SilentModeCopiesEveryNameAndLengthWithExactAttributes) {
     EXPECT_EQ(Said(run.messages),
               L"Larkspur Ver.1.52: The copy did not complete: not every file was "
               L"copied.\r\n\r\nNot copied (1):\r\n" +
-                  out + L"\\Proj\\Sub\\y.txt\n");
+                  win32::SystemErrorText(ERROR_SHARING_VIOLATION) + L"\r\n  " + out +
+                  L"\\Proj\\Sub\\y.txt\n");
     EXPECT_EQ(FilesBelow(out).size(), 3u) << "the rest are copied";
+}
+
+// A drive that fills up: a re-run whose new copy does not fit beside the
+// earlier one leaves that one whole, names the file with the system's reason
+// and leaves nothing half-written; the shell's copy (Engine=1) leaves half a
+// copy, which is named. Wine fact relied on: a full tmpfs answers
+// ERROR_DISK_FULL.
+TEST_F(RunTest, AFullDriveCostsNoEarlierCopy) {
+    wchar_t drive[8] = {};
+    if (!GetEnvironmentVariableW(L"LARKSPUR_SMALL_DRIVE", drive, 8) || !*drive) {
+        GTEST_SKIP() << "no small drive: ordinary_user.sh maps one where a tmpfs can be mounted";
+    }
+    const std::wstring small = std::wstring(drive) + L"\\out";
+    scratch::RemoveTree(small);
+    WriteIni(app, L"Silent",
+             L"Use=1|Force=1|Attributes=1|ReadOnly=1|Hidden=1|System=1|Location=" + small);
+    const std::string first(3 << 20, '1');
+    WriteText(docs + L"\\g.bin", first);
+    EXPECT_EQ(RunBrisa(docs + L"\\g.bin").exitCode, 0u);
+    WriteText(docs + L"\\g.bin", std::string(4 << 20, '2'));
+    Run run = RunBrisa(docs + L"\\g.bin");
+    EXPECT_EQ(run.exitCode, 3u);
+    EXPECT_EQ(Said(run.messages),
+              L"Larkspur Ver.1.52: The copy did not complete: not every file was copied.\r\n\r\n"
+              L"Not copied (1):\r\n" +
+                  win32::SystemErrorText(ERROR_DISK_FULL) + L"\r\n  " + small + L"\\g.bin\n");
+    EXPECT_TRUE(ReadText(small + L"\\g.bin") == first) << "the earlier copy is whole";
+    EXPECT_EQ(Attributes(small + L"\\g.bin") & kRhs, kRhs);
+    EXPECT_EQ(FilesBelow(small).size(), 1u) << "nothing half-written is left";
+
+    WriteIni(app, L"Silent", L"Engine=1");
+    WriteText(docs + L"\\h.bin", std::string(3 << 20, 'h'));
+    run = RunBrisa(docs + L"\\h.bin");
+    EXPECT_EQ(run.exitCode, 2u);
+    EXPECT_EQ(Said(run.messages),
+              L"Larkspur Ver.1.52: Aborted!\r\n\r\nNot copied (1):\r\n"
+              L"The copy is not the size of its file.\r\n  " +
+                  small + L"\\h.bin\n");
 }
 
 // A settings file of binary garbage reads as no settings: an interactive
@@ -127,6 +173,38 @@ TEST(Platform, ImportsKnownDllsOnlyAndReadsItsResources) {
     EXPECT_NE(FindResourceW(brisa, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)), nullptr)
         << "the manifest stored as RT_MANIFEST";
     FreeLibrary(brisa);
+}
+
+// The engine on the platform's own copy, both ways: the copy the program
+// writes, and the platform's stream-keeping file copy (forced: no Wine
+// volume holds streams). Twice, the second time verified and over its own
+// R+H+S copies, read back after each; nothing but the copies is left.
+TEST(Platform, BothWaysOfCopyingReplaceTheirOwnCopies) {
+    const std::wstring dir = ScratchDir();
+    for (const bool streams : {false, true}) {
+        ScratchProcess process;
+        app::Win32Machine machine(process);
+        machine.fs.keepStreamsEverywhere = streams;
+        const std::wstring docs = dir + (streams ? L"\\s" : L"\\w"), out = docs + L"-out\\";
+        const std::vector<SourceFile> files = {{docs + L"\\a.txt", docs.size() + 1},
+                                               {docs + L"\\Sub\\b.txt", docs.size() + 1}};
+        for (const std::string& content : {std::string(300 << 10, 'x'), std::string("second")}) {
+            for (const SourceFile& file : files) {
+                WriteText(file.path, content);
+            }
+            const CopyOptions options{out, kRhs, true, content.size() < 10};
+            const Verdict verdict =
+                CopyWithEngine(machine.platform, files, Destinations(files, out), options, 2);
+            EXPECT_TRUE(verdict.Succeeded()) << verdict.message;
+            for (const SourceFile& file : files) {
+                const std::wstring copy = out + std::wstring(file.Relative());
+                EXPECT_TRUE(ReadText(copy) == content) << copy;
+                EXPECT_EQ(Attributes(copy) & kRhs, kRhs) << copy;
+                EXPECT_EQ(machine.fs.Info(copy).writeTime, machine.fs.Info(file.path).writeTime);
+            }
+            EXPECT_EQ(FilesBelow(out).size(), files.size()) << "no file of the copy's own left";
+        }
+    }
 }
 
 // Long paths reach the file system in the extended form, on shares too; a

@@ -1,6 +1,8 @@
 // File-system services through direct Win32 calls.
 #include "platform/win32/win32_platform.h"
 
+#include <atomic>
+#include <cstring>
 #include <vector>
 
 namespace larkspur::win32 {
@@ -45,47 +47,233 @@ std::wstring VolumeRoot(const std::wstring& path) {
     return plain.substr(0, end) + L'\\';
 }
 
-// The copy written here: created with its attributes (Read Only last, so that
-// a copy that fails half-way can still be deleted), the content, then the
-// last-write time and the exact attributes in one call on the open handle.
-CopyResult WriteCopy(const std::wstring& from, const std::wstring& to, uint32_t attributes) {
+// The platform spells "none of the attributes" as FILE_ATTRIBUTE_NORMAL.
+DWORD Plain(uint32_t attributes) {
+    return attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
+// Whether a source changed between two looks at it.
+bool Changed(const BY_HANDLE_FILE_INFORMATION& before, const BY_HANDLE_FILE_INFORMATION& after) {
+    return before.nFileSizeHigh != after.nFileSizeHigh ||
+           before.nFileSizeLow != after.nFileSizeLow ||
+           CompareFileTime(&before.ftLastWriteTime, &after.ftLastWriteTime) != 0;
+}
+
+uint64_t SizeOf(const BY_HANDLE_FILE_INFORMATION& info) {
+    return (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+}
+
+// A name beside the destination for a copy that replaces a file: in the
+// same folder, so that taking the destination's place is a rename, and
+// unique to this process and call.
+std::wstring NameBeside(const std::wstring& to) {
+    static std::atomic<unsigned> counter{0};
+    wchar_t name[40];
+    swprintf(name, 40, L"~Larkspur-%lx-%x.tmp", GetCurrentProcessId(), counter.fetch_add(1));
+    return to.substr(0, to.rfind(L'\\') + 1) + name;
+}
+
+// Blocks for the copy, one set per thread; the one that reads a copy back
+// past the cache is page-aligned, as unbuffered reads require.
+struct Buffers {
+    std::vector<char> data = std::vector<char>(kCopyBuffer);
+    void* aligned = VirtualAlloc(nullptr, kCopyBuffer, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    Buffers() = default;
+    Buffers(const Buffers&) = delete;
+    Buffers& operator=(const Buffers&) = delete;
+    ~Buffers() { VirtualFree(aligned, 0, MEM_RELEASE); }
+};
+thread_local Buffers buffers;
+
+// The copy at path read back from the disk and compared with the source,
+// read again from its start. The copy is opened unbuffered, so what is
+// compared is what the disk holds, not what the cache still has.
+ErrorCode CompareWithSource(HANDLE source, const std::wstring& path) {
+    const FileHandle copy(CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_NO_BUFFERING, nullptr));
+    const LARGE_INTEGER start{};
+    if (!copy.valid() || !buffers.aligned ||
+        !SetFilePointerEx(source, start, nullptr, FILE_BEGIN)) {
+        return GetLastError();
+    }
+    for (;;) {
+        DWORD fromSource = 0, fromCopy = 0;
+        if (!ReadFile(source, buffers.data.data(), kCopyBuffer, &fromSource, nullptr) ||
+            !ReadFile(copy.get(), buffers.aligned, kCopyBuffer, &fromCopy, nullptr)) {
+            return GetLastError();
+        }
+        if (fromSource != fromCopy ||
+            std::memcmp(buffers.data.data(), buffers.aligned, fromSource) != 0) {
+            return kErrorCopyDiffers;
+        }
+        if (fromSource == 0) {
+            return kNoError;
+        }
+    }
+}
+
+// A copy being written: deleted through its handle unless it was kept. Read
+// Only is taken off first, as a file that has it cannot be deleted.
+class NewCopy {
+  public:
+    explicit NewCopy(HANDLE handle) : handle_(handle) {}
+    ~NewCopy() {
+        if (handle_.valid() && !kept_) {
+            FILE_BASIC_INFO plain{};
+            plain.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+            SetFileInformationByHandle(handle_.get(), FileBasicInfo, &plain, sizeof plain);
+            FILE_DISPOSITION_INFO remove{TRUE};
+            SetFileInformationByHandle(handle_.get(), FileDispositionInfo, &remove, sizeof remove);
+        }
+    }
+    NewCopy(const NewCopy&) = delete;
+    NewCopy& operator=(const NewCopy&) = delete;
+
+    bool valid() const { return handle_.valid(); }
+    HANDLE get() const { return handle_.get(); }
+    void Keep() { kept_ = true; }
+
+  private:
+    FileHandle handle_;
+    bool kept_ = false;
+};
+
+// Creates the file a copy is written to: to itself, or with replace a new
+// name beside it. The Hidden and System the copy will have are given at
+// creation; Read Only comes last, once the copy is complete.
+HANDLE CreateCopy(const std::wstring& to, const CopyRequest& request, uint32_t attributes,
+                  std::wstring& path) {
+    for (int attempt = 0;; ++attempt) {
+        path = request.replace ? NameBeside(to) : to;
+        const HANDLE copy = CreateFileW(
+            path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+            CREATE_NEW, Plain(attributes & ~kAttrReadOnly) | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        if (copy != INVALID_HANDLE_VALUE || !request.replace ||
+            GetLastError() != ERROR_FILE_EXISTS || attempt == 8) {
+            return copy;
+        }
+    }
+}
+
+// Moves the finished copy onto its destination, replacing what stands there.
+bool TakePlace(HANDLE copy, const std::wstring& to) {
+    std::vector<char> info(sizeof(FILE_RENAME_INFO) + to.size() * sizeof(wchar_t));
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(info.data());
+    rename->ReplaceIfExists = TRUE;
+    rename->FileNameLength = static_cast<DWORD>(to.size() * sizeof(wchar_t));
+    std::memcpy(rename->FileName, to.c_str(), (to.size() + 1) * sizeof(wchar_t));
+    return SetFileInformationByHandle(copy, FileRenameInfo, rename,
+                                      static_cast<DWORD>(info.size()));
+}
+
+// The copy written here: the source opened once, the copy created, its
+// content, a look whether the source changed meanwhile, the optional
+// verification, then its last-write time and attributes in one call on the
+// open handle and, when it replaces a file, the rename onto it.
+ErrorCode WriteCopy(const std::wstring& from, const std::wstring& to, const CopyRequest& request) {
     const FileHandle source(CreateFileW(
         from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    FILE_BASIC_INFO basic;
-    if (!source.valid() ||
-        !GetFileInformationByHandleEx(source.get(), FileBasicInfo, &basic, sizeof basic)) {
-        return CopyResult::kNotCopied;
+    BY_HANDLE_FILE_INFORMATION before;
+    if (!source.valid() || !GetFileInformationByHandle(source.get(), &before)) {
+        return GetLastError();
     }
-    if (attributes == kSourceAttributes) {
-        attributes = basic.FileAttributes & kAttributeSet;
+    const uint32_t attributes =
+        request.attributes ? *request.attributes : before.dwFileAttributes & kAttributeSet;
+    std::wstring path;
+    NewCopy copy(CreateCopy(to, request, attributes, path));
+    if (!copy.valid()) {
+        return GetLastError();
     }
-    const DWORD created = attributes & ~(kAttrReadOnly | kAttrNormal);
-    const FileHandle target(CreateFileW(
-        to.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
-        (created ? created : FILE_ATTRIBUTE_NORMAL) | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!target.valid()) {
-        return CopyResult::kNotCopied;
-    }
-    thread_local std::vector<char> buffer(kCopyBuffer);
-    for (DWORD read = 0, written = 0;;) {
-        if (!ReadFile(source.get(), buffer.data(), kCopyBuffer, &read, nullptr) ||
-            (read > 0 && (!WriteFile(target.get(), buffer.data(), read, &written, nullptr) ||
-                          written != read))) {
-            FILE_DISPOSITION_INFO remove{TRUE};
-            SetFileInformationByHandle(target.get(), FileDispositionInfo, &remove, sizeof remove);
-            return CopyResult::kNotCopied;
+    uint64_t copied = 0;
+    for (DWORD read = 0, written = 0;; copied += read) {
+        if (!ReadFile(source.get(), buffers.data.data(), kCopyBuffer, &read, nullptr)) {
+            return GetLastError();
         }
         if (read == 0) {
             break;
         }
+        if (!WriteFile(copy.get(), buffers.data.data(), read, &written, nullptr)) {
+            return GetLastError();
+        }
+        if (written != read) {
+            return kErrorDiskFull;
+        }
+    }
+    BY_HANDLE_FILE_INFORMATION after;
+    if (!GetFileInformationByHandle(source.get(), &after) || Changed(before, after) ||
+        copied != SizeOf(before)) {
+        return kErrorSourceChanged;  // what was read matches neither version
+    }
+    if (request.verify) {
+        if (!FlushFileBuffers(copy.get())) {
+            return GetLastError();
+        }
+        if (const ErrorCode differs = CompareWithSource(source.get(), path)) {
+            return differs;
+        }
     }
     FILE_BASIC_INFO last{};
-    last.LastWriteTime = basic.LastWriteTime;
-    last.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
-    return SetFileInformationByHandle(target.get(), FileBasicInfo, &last, sizeof last)
-               ? CopyResult::kCopied
-               : CopyResult::kNoAttributes;
+    last.LastWriteTime.LowPart = before.ftLastWriteTime.dwLowDateTime;
+    last.LastWriteTime.HighPart = static_cast<LONG>(before.ftLastWriteTime.dwHighDateTime);
+    last.FileAttributes = Plain(attributes);
+    // A failure here shows when the copy's attributes are read back.
+    SetFileInformationByHandle(copy.get(), FileBasicInfo, &last, sizeof last);
+    if (request.replace && !TakePlace(copy.get(), to)) {
+        return GetLastError();
+    }
+    copy.Keep();
+    return kNoError;
+}
+
+// The platform's file copy, which keeps the alternate data streams, into a
+// new file (beside the destination when it replaces one); then the
+// attributes, Read Only last, and the rename. Unbuffered when it is
+// verified, so that what is read back comes from the disk.
+ErrorCode CopyKeepingStreams(const std::wstring& from, const std::wstring& to,
+                             const CopyRequest& request) {
+    const FileHandle source(CreateFileW(
+        from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    BY_HANDLE_FILE_INFORMATION before, after;
+    if (!source.valid() || !GetFileInformationByHandle(source.get(), &before)) {
+        return GetLastError();
+    }
+    std::wstring path;
+    for (int attempt = 0;; ++attempt) {
+        path = request.replace ? NameBeside(to) : to;
+        const DWORD flags =
+            COPY_FILE_FAIL_IF_EXISTS | (request.verify ? COPY_FILE_NO_BUFFERING : 0);
+        if (CopyFileExW(from.c_str(), path.c_str(), nullptr, nullptr, nullptr, flags)) {
+            break;
+        }
+        const DWORD error = GetLastError();
+        if (!request.replace || error != ERROR_FILE_EXISTS || attempt == 8) {
+            return error;
+        }
+    }
+    ErrorCode error = kNoError;
+    if (!GetFileInformationByHandle(source.get(), &after) || Changed(before, after)) {
+        error = kErrorSourceChanged;
+    } else if (request.verify) {
+        error = CompareWithSource(source.get(), path);
+    }
+    if (!error && request.attributes) {
+        SetFileAttributesW(path.c_str(), Plain(*request.attributes & ~kAttrReadOnly));
+        if (*request.attributes & kAttrReadOnly) {
+            SetFileAttributesW(path.c_str(), *request.attributes);
+        }
+    }
+    if (!error && request.replace &&
+        !MoveFileExW(path.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        error = GetLastError();
+    }
+    if (error) {
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+    }
+    return error;
 }
 
 }  // namespace
@@ -169,35 +357,30 @@ bool Win32FileSystem::CreateFolder(const std::wstring& path) {
 }
 
 bool Win32FileSystem::SetAttributes(const std::wstring& path, uint32_t attributes) {
-    return SetFileAttributesW(ForApi(path).c_str(), attributes) != 0;
+    return SetFileAttributesW(ForApi(path).c_str(), Plain(attributes)) != 0;
 }
 
-uint64_t Win32FileSystem::WriteTime(const std::wstring& path) {
+FileInfo Win32FileSystem::Info(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(ForApi(path).c_str(), GetFileExInfoStandard, &data)) {
-        return 0;
+        return {};
     }
-    return (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-           data.ftLastWriteTime.dwLowDateTime;
+    return {data.dwFileAttributes,
+            (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+            (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                data.ftLastWriteTime.dwLowDateTime};
 }
 
 // Where the source's volume holds alternate data streams, the platform's
-// file copy keeps them, and the attributes follow in a call of their own.
-// Elsewhere (FAT drives, and every drive under Wine) a file is its content,
-// times and attributes, and the copy is written here, with its attributes
-// from the start: one open of each file and no second pass.
-CopyResult Win32FileSystem::Copy(const std::wstring& from, const std::wstring& to,
-                                 uint32_t attributes) {
+// file copy keeps them. Elsewhere (FAT drives, and every drive under Wine) a
+// file is its content, times and attributes, and the copy is written here,
+// with its attributes on the way: one open of each file and no second pass.
+ErrorCode Win32FileSystem::Copy(const std::wstring& from, const std::wstring& to,
+                                const CopyRequest& request) {
     const std::wstring source = ForApi(from), target = ForApi(to);
-    if (!HoldsStreams(source)) {
-        return WriteCopy(source, target, attributes);
-    }
-    if (!CopyFileExW(source.c_str(), target.c_str(), nullptr, nullptr, nullptr, 0)) {
-        return CopyResult::kNotCopied;
-    }
-    return attributes == kSourceAttributes || SetFileAttributesW(target.c_str(), attributes)
-               ? CopyResult::kCopied
-               : CopyResult::kNoAttributes;
+    return keepStreamsEverywhere || HoldsStreams(source)
+               ? CopyKeepingStreams(source, target, request)
+               : WriteCopy(source, target, request);
 }
 
 // Asked once per drive or share: a volume mounted in a folder answers as the

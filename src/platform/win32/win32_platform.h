@@ -41,8 +41,13 @@ class Win32FileSystem : public FileSystem {
     bool DriveReady(wchar_t letter) override;
     bool CreateFolder(const std::wstring& path) override;
     bool SetAttributes(const std::wstring& path, uint32_t attributes) override;
-    uint64_t WriteTime(const std::wstring& path) override;
-    CopyResult Copy(const std::wstring& from, const std::wstring& to, uint32_t attributes) override;
+    FileInfo Info(const std::wstring& path) override;
+    ErrorCode Copy(const std::wstring& from, const std::wstring& to,
+                   const CopyRequest& request) override;
+
+    // For tests: the stream-keeping copy on every drive, as on NTFS, also
+    // where the volume holds no streams (every drive under Wine).
+    bool keepStreamsEverywhere = false;
 
   private:
     bool HoldsStreams(const std::wstring& path);
