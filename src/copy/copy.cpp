@@ -12,9 +12,11 @@
 #include "copy/copy.h"
 
 #include <algorithm>
+#include <map>
 
 #include "copy/attributes.h"
 #include "copy/engine.h"
+#include "paths/names.h"
 #include "paths/paths.h"
 
 namespace larkspur {
@@ -22,32 +24,25 @@ namespace larkspur {
 namespace {
 
 // Sources whose destination would be the source itself: those whose item
-// lies directly in the output folder.
+// lies directly in the output folder, by what the folders are, not by how
+// they are spelled. An output folder that does not exist holds nothing.
 std::vector<std::wstring> FilesOntoThemselves(FileSystem& fs, const std::vector<SourceFile>& files,
                                               const std::wstring& outputFolder) {
     std::vector<std::wstring> same;
-    const std::wstring output = LongFolder(fs, outputFolder);
-    if (output.empty()) {
-        return same;
-    }
-    for (const SourceFile& file : files) {
-        // Every source path starts with the long form of the folder that
-        // holds its item, spelled as LongFolder spells the output folder.
-        if (std::wstring_view(file.path).substr(0, file.rootLength) == output) {
-            same.push_back(file.path);
+    const std::optional<FileId> output = fs.Identity(outputFolder);
+    std::map<std::wstring_view, bool> roots;  // the folder that holds an item: the output one?
+    for (size_t i = 0; output && i < files.size(); ++i) {
+        const std::wstring_view root =
+            std::wstring_view(files[i].path).substr(0, files[i].rootLength);
+        auto [known, added] = roots.try_emplace(root, false);
+        if (added) {
+            known->second = fs.Identity(std::wstring(root)) == output;
+        }
+        if (known->second) {
+            same.push_back(files[i].path);
         }
     }
     return same;
-}
-
-// ASCII letters of a path in one case: the file system ignores case.
-wchar_t Folded(wchar_t c) {
-    return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
-}
-
-bool FoldedLess(const std::wstring& a, const std::wstring& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](wchar_t x, wchar_t y) { return Folded(x) < Folded(y); });
 }
 
 // Sources that share their destination with another one, which the copy
@@ -60,10 +55,10 @@ std::vector<std::wstring> SharedDestinations(const std::vector<SourceFile>& file
         order[k] = k;
     }
     std::sort(order.begin(), order.end(),
-              [&](size_t a, size_t b) { return FoldedLess(to[a], to[b]); });
+              [&](size_t a, size_t b) { return NameLess(to[a], to[b]); });
     std::vector<bool> shared(to.size(), false);
     for (size_t i = 1; i < order.size(); ++i) {
-        if (!FoldedLess(to[order[i - 1]], to[order[i]])) {
+        if (SameName(to[order[i - 1]], to[order[i]])) {
             shared[order[i - 1]] = shared[order[i]] = true;
         }
     }
@@ -76,29 +71,35 @@ std::vector<std::wstring> SharedDestinations(const std::vector<SourceFile>& file
     return sources;
 }
 
-// What stops a run before anything is copied; success when nothing does.
+}  // namespace
+
 Verdict CheckBeforeCopy(FileSystem& fs, const std::vector<SourceFile>& files,
                         const std::vector<std::wstring>& to, const std::wstring& outputFolder,
                         bool shell) {
     // The shell's file operation takes classic paths only (and Wine's
-    // crashes on longer ones), so a run that needs them stops before
-    // anything is copied rather than half done. The own engine takes
-    // paths up to the platform's limit.
-    std::vector<std::wstring> tooLong;
+    // crashes on longer ones), and changes names the platform's path rules
+    // change, so a run that needs either stops before anything is copied
+    // rather than half done. The own engine takes both.
+    std::vector<std::wstring> tooLong, renamed;
     for (size_t i = 0; shell && i < files.size(); ++i) {
-        if (files[i].path.size() > kShellPathLimit) {
-            tooLong.push_back(files[i].path);
-        }
-    }
-    for (size_t i = 0; shell && i < to.size(); ++i) {
-        if (to[i].size() > kShellPathLimit) {
-            tooLong.push_back(to[i]);
+        for (const std::wstring* path : {&files[i].path, &to[i]}) {
+            if (path->size() > kShellPathLimit) {
+                tooLong.push_back(*path);
+            } else if (!KeepsItsNames(*path)) {
+                renamed.push_back(*path);
+            }
         }
     }
     if (!tooLong.empty()) {
         return NothingCopied(L"These paths are too long for the copy (" +
                                  std::to_wstring(kShellPathLimit + 1) + L" characters or more)",
                              tooLong);
+    }
+    if (!renamed.empty()) {
+        return NothingCopied(
+            L"Windows' copy would change these names (a name that ends in a "
+            L"dot or a space, or a device name such as CON)",
+            renamed);
     }
     const std::vector<std::wstring> ontoThemselves = FilesOntoThemselves(fs, files, outputFolder);
     if (!ontoThemselves.empty()) {
@@ -110,6 +111,8 @@ Verdict CheckBeforeCopy(FileSystem& fs, const std::vector<SourceFile>& files,
     }
     return Verdict{};
 }
+
+namespace {
 
 // Destinations with Read Only, Hidden or System (most often this program's
 // own copies from an earlier run) cannot be replaced by the shell's copy:

@@ -12,6 +12,7 @@
 // space outside quotes names nothing.
 #include "copy/sources.h"
 
+#include <set>
 #include <utility>
 
 #include "paths/paths.h"
@@ -94,6 +95,15 @@ SourceFile SentFile(FileSystem& fs, const std::wstring& path) {
 
 }  // namespace
 
+OutputFolder FindOutputFolder(FileSystem& fs, const std::wstring& outputFolder) {
+    const std::wstring folder = outputFolder.empty() ? outputFolder : LongFolder(fs, outputFolder);
+    if (folder.empty()) {
+        return {};
+    }
+    const std::wstring_view withoutSlash(folder.data(), folder.size() - 1);
+    return {fs.Identity(folder), std::wstring(withoutSlash.substr(NameStart(withoutSlash)))};
+}
+
 Sources CollectSources(Platform& p, const std::wstring& arguments,
                        const std::wstring& outputFolder) {
     p.ui.YieldToWindowSystem();
@@ -101,13 +111,26 @@ Sources CollectSources(Platform& p, const std::wstring& arguments,
     p.ui.YieldToWindowSystem();
     Sources sources;
     sources.missing = std::move(items.missing);
+    const OutputFolder output = FindOutputFolder(p.fs, outputFolder);
+    // One open of each sent item: whether it can be read, and what it is.
+    std::set<FileId> sent;
+    auto firstTime = [&](const std::wstring& item) {
+        const std::optional<FileId> id = p.fs.Identity(item);
+        if (!id) {
+            sources.missing.push_back(item);
+            return false;
+        }
+        return sent.insert(*id).second && id != output.id;
+    };
     for (const std::wstring& file : items.files) {
-        sources.files.push_back(SentFile(p.fs, file));
+        if (firstTime(file)) {
+            sources.files.push_back(SentFile(p.fs, file));
+        }
     }
-    const std::wstring output =
-        outputFolder.empty() ? outputFolder : LongFolder(p.fs, outputFolder);
     for (const std::wstring& folder : items.folders) {
-        CollectFiles(p, folder, output, sources);
+        if (firstTime(folder)) {
+            CollectFiles(p, folder, output, sources);
+        }
     }
     return sources;
 }

@@ -67,6 +67,8 @@ std::wstring ReasonText(FileSystem& fs, ErrorCode reason) {
             return L"The copy is not the size of its file.";
         case kErrorCopyKept:
             return L"The file already there was kept.";
+        case kErrorLinkLoop:
+            return L"A folder link that leads back into a folder it lies in was not followed.";
         default:
             return fs.ErrorText(reason);
     }
@@ -110,6 +112,17 @@ Verdict Incomplete(FileSystem& fs, std::vector<Miss> notCopied, std::vector<Miss
     verdict.notCopied = std::move(notCopied);
     verdict.noAttributes = std::move(noAttributes);
     return verdict;
+}
+
+Verdict WithSkipped(FileSystem& fs, Verdict verdict, const std::vector<Miss>& skipped) {
+    if (skipped.empty() || verdict.exitCode == kExitBadInput) {
+        return verdict;
+    }
+    std::vector<Miss> notCopied = skipped;
+    notCopied.insert(notCopied.end(), verdict.notCopied.begin(), verdict.notCopied.end());
+    return verdict.exitCode == kExitAborted
+               ? Aborted(fs, std::move(notCopied))
+               : Incomplete(fs, std::move(notCopied), std::move(verdict.noAttributes), true);
 }
 
 }  // namespace larkspur

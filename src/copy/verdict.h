@@ -28,6 +28,7 @@ enum : ErrorCode {
     kErrorCopyMissing = 0x20000012,        // after the shell's copy, there is no copy
     kErrorCopyIncomplete = 0x20000013,     // after the shell's copy, the copy's size is wrong
     kErrorCopyKept = 0x20000014,           // the file that stood there was not replaced
+    kErrorLinkLoop = 0x20000015,           // a folder link back into a folder it lies in
 };
 
 // The text that says why: the program's own for its own reasons, the
@@ -66,5 +67,9 @@ Verdict Aborted(FileSystem& fs, std::vector<Miss> notCopied);
 // 3); success when both are empty and nothing was skipped.
 Verdict Incomplete(FileSystem& fs, std::vector<Miss> notCopied, std::vector<Miss> noAttributes,
                    bool someSkipped);
+
+// The verdict with the folders the walk did not follow added to what was not
+// copied; a refusal before the copy stays as it is.
+Verdict WithSkipped(FileSystem& fs, Verdict verdict, const std::vector<Miss>& skipped);
 
 }  // namespace larkspur

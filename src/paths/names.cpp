@@ -119,4 +119,31 @@ bool NameLess(std::wstring_view a, std::wstring_view b) {
         [](wchar_t x, wchar_t y) { return UpperCase(x) < UpperCase(y); });
 }
 
+bool KeepsItsNames(std::wstring_view path) {
+    size_t start =
+        path.rfind(L"\\\\", 0) == 0 ? path.find(L'\\', path.find(L'\\', 2) + 1) : path.find(L'\\');
+    for (; start < path.size(); ++start) {
+        const size_t end = std::min(path.find(L'\\', start), path.size());
+        const std::wstring_view name = path.substr(start, end - start);
+        start = end;
+        if (name.empty()) {
+            continue;
+        }
+        if (name.back() == L'.' || name.back() == L' ') {
+            return false;
+        }
+        std::wstring_view base = name.substr(0, name.find(L'.'));
+        base = base.substr(0, base.find_last_not_of(L' ') + 1);
+        const bool numbered = base.size() == 4 && base[3] >= L'1' && base[3] <= L'9';
+        for (const std::wstring_view device : {L"CON", L"PRN", L"AUX", L"NUL", L"COM", L"LPT"}) {
+            if (SameName(base.substr(0, 3), device) &&
+                (base.size() == 3 ? device != L"COM" && device != L"LPT"
+                                  : numbered && (device == L"COM" || device == L"LPT"))) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 }  // namespace larkspur

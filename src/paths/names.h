@@ -20,4 +20,11 @@ bool SameName(std::wstring_view a, std::wstring_view b);
 // An order in which two spellings of one name are neighbours.
 bool NameLess(std::wstring_view a, std::wstring_view b);
 
+// Whether every name of path (past its drive or share) is one the
+// platform's path rules keep as it is: none ends in a dot or a space, and
+// none is a device name (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9,
+// also with an extension, as in aux.txt). Only the extended form of a path
+// reaches the others.
+bool KeepsItsNames(std::wstring_view path);
+
 }  // namespace larkspur

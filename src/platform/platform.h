@@ -23,6 +23,7 @@ enum : uint32_t {
     kAttrSystem = 0x4,
     kAttrDirectory = 0x10,
     kAttrArchive = 0x20,
+    kAttrReparsePoint = 0x400,  // a link, junction or mount point
     kInvalidAttributes = 0xFFFFFFFF,
 };
 
@@ -59,6 +60,15 @@ struct FileInfo {
     uint64_t writeTime = 0;
 
     bool Exists() const { return attributes != kInvalidAttributes; }
+};
+
+// What a file or folder is, whatever the spelling of its path: the volume
+// and the file's number on it. Two paths name the same one when these agree.
+struct FileId {
+    uint64_t volume = 0;
+    uint64_t file = 0;
+
+    auto operator<=>(const FileId&) const = default;
 };
 
 // How one file is copied.
@@ -118,6 +128,10 @@ class FileSystem {
     virtual bool SetAttributes(const std::wstring& path, uint32_t attributes) = 0;
 
     virtual FileInfo Info(const std::wstring& path) = 0;
+
+    // What the path names, through links; nothing when it names nothing or
+    // cannot be read (a file opened for reading, a folder for listing).
+    virtual std::optional<FileId> Identity(const std::wstring& path) = 0;
 
     // Copies the file at from to to as request says: the content, the
     // last-write time and, where the volume holds them, the alternate data

@@ -45,7 +45,7 @@ Verdict CollectAndCopy(Platform& p, const std::wstring& arguments, const CopyOpt
     }
     p.ui.YieldToWindowSystem();
     method.owner = p.ui.ProgressWindow();
-    return CopyFiles(p, sources.files, options, method);
+    return WithSkipped(p.fs, CopyFiles(p, sources.files, options, method), sources.skipped);
 }
 
 int InteractiveRun(Platform& p, const std::wstring& arguments) {

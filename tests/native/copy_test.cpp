@@ -66,20 +66,38 @@ TEST_F(CopyTest, EachFileLandsBelowTheFolderThatHoldsItsItem) {
     EXPECT_GT(m.yields, 8) << "the window system gets a turn per entry";
 }
 
-TEST_F(CopyTest, TheWalkSkipsTheOutputFolderAndNamesWhatItCannotRead) {
+// The walk enters each folder once, whatever leads to it, and never the
+// output folder, however it is spelled (E: is another way to C: here); a
+// link back into a folder it lies in is named; an item sent twice counts
+// once; names that differ only in a final dot are two names.
+TEST_F(CopyTest, TheWalkEntersEachFolderOnceAndNeverTheOutputFolder) {
     for (const wchar_t* file : {L"C:\\Docs\\a.txt", L"C:\\Docs\\Out\\Docs\\a.txt",
-                                L"C:\\Docs\\Outer\\b.txt", L"C:\\Docs\\Locked\\secret.txt"}) {
+                                L"C:\\Docs\\Outer\\b.txt", L"C:\\Docs\\Locked\\secret.txt",
+                                L"C:\\Docs\\x", L"C:\\Docs\\x.", L"C:\\Docs\\Sub\\c.txt"}) {
         m.fs.Add(file);
     }
     m.fs.unreadable.insert(L"C:\\Docs\\Locked\\");
-    sources = CollectSources(m.platform, L"C:\\Docs", L"c:\\docs\\out\\");
-    options.outputFolder = L"c:\\docs\\out\\";
-    EXPECT_EQ(Landed(), L"Docs\\a.txt|Docs\\Outer\\b.txt|") << "an earlier run's copies stay out";
-    // A device path is walked as sent, not taken apart at its ":\"; the
-    // fake cannot list it, so it is named under that same path.
-    CollectFiles(m.platform, L"\\\\?\\C:\\Docs\\", L"", sources);
-    EXPECT_EQ(sources.missing,
-              (std::vector<std::wstring>{L"C:\\Docs\\Locked", L"\\\\?\\C:\\Docs"}));
+    m.fs.AddLink(L"C:\\Docs\\Sub\\Loop", L"C:\\Docs");
+    m.fs.AddLink(L"C:\\Docs\\Again", L"C:\\Docs\\Outer");
+    m.fs.AddLink(L"E:", L"C:\\");
+    const std::wstring tree =
+        L"Docs\\a.txt|Docs\\x|Docs\\x.|Docs\\Outer\\b.txt|Docs\\Sub\\c.txt|";
+    // clang-format off
+    const struct { const wchar_t *arguments, *output, *landed; } cases[] = {
+        {L"C:\\Docs", L"c:\\docs\\out\\", tree.c_str()},
+        {L"C:\\Docs", L"E:\\Docs\\Out\\", tree.c_str()},
+        {L"C:\\Docs\\Out \"E:\\Docs\\Outer\\b.txt\" c:\\docs\\outer\\B.TXT", L"C:\\Docs\\Out\\",
+            L"b.txt|"},  // the output folder sent, and one file sent twice
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        sources = CollectSources(m.platform, c.arguments, c.output);
+        options.outputFolder = c.output;
+        EXPECT_EQ(Landed(), c.landed) << c.arguments << " " << c.output;
+    }
+    sources = CollectSources(m.platform, L"C:\\Docs", L"C:\\Docs\\Out\\");
+    EXPECT_EQ(sources.missing, std::vector<std::wstring>{L"C:\\Docs\\Locked"});
+    EXPECT_EQ(sources.skipped, (std::vector<Miss>{{L"C:\\Docs\\Sub\\Loop", kErrorLinkLoop}}));
 }
 
 // What stops a run with nothing copied; the message names the paths.
@@ -88,14 +106,15 @@ TEST_F(CopyTest, RefusalsBeforeTheCopyTouchNothing) {
     const std::wstring o253 = L"D:\\" + std::wstring(249, L'o') + L"\\";
     for (const std::wstring& file :
          {n259, n260, L"D:\\Out\\a.txt"s, L"D:\\Out\\Proj\\x.txt"s, L"C:\\A\\x.txt"s,
-          L"C:\\B\\X.TXT"s, L"C:\\A\\Sub\\y.txt"s, L"C:\\B\\Sub\\y.txt"s}) {
+          L"C:\\B\\X.TXT"s, L"C:\\A\\Sub\\y.txt"s, L"C:\\B\\Sub\\y.txt"s,
+          L"C:\\A\\Résumé.txt"s, L"C:\\B\\RÉSUMÉ.txt"s, L"C:\\D\\x."s, L"C:\\D\\aux.txt"s}) {
         m.fs.Add(file);
     }
     const std::wstring tooLong = L"These paths are too long for the copy (260 characters or more)";
     const struct {
         std::wstring output, arguments, message;
     } cases[] = {
-        {L"D:\\O\\", n259 + L" " + n260, tooLong + L", so nothing was copied:\r\n" + n260},
+        {L"D:\\O\\", n260 + L" " + n259, tooLong + L", so nothing was copied:\r\n" + n260},
         {o253, L"C:\\A\\x.txt C:\\A\\Sub",  // landing at 258 and 262 characters
          tooLong + L", so nothing was copied:\r\n" + o253 + L"Sub\\y.txt"},
         {L"d:\\OUT\\", L"D:\\Out\\a.txt D:\\Out\\Proj",  // another spelling of the folder
@@ -104,6 +123,12 @@ TEST_F(CopyTest, RefusalsBeforeTheCopyTouchNothing) {
         {L"D:\\Out\\", L"C:\\A\\x.txt C:\\B\\X.TXT C:\\A\\Sub C:\\B\\Sub",  // case tells nothing
          L"These files have the same name below the output folder, so nothing was copied:"
          L"\r\nC:\\A\\x.txt\r\nC:\\B\\X.TXT\r\nC:\\A\\Sub\\y.txt\r\nC:\\B\\Sub\\y.txt"},
+        {L"D:\\Out\\", L"C:\\A\\Résumé.txt C:\\B\\RÉSUMÉ.txt",  // nor does it beyond ASCII
+         L"These files have the same name below the output folder, so nothing was copied:"
+         L"\r\nC:\\A\\Résumé.txt\r\nC:\\B\\RÉSUMÉ.txt"},
+        {L"D:\\Out\\", L"C:\\D", L"Windows' copy would change these names (a name that ends in a "
+         L"dot or a space, or a device name such as CON), so nothing was copied:\r\nC:\\D\\x."
+         L"\r\nD:\\Out\\D\\x.\r\nC:\\D\\aux.txt\r\nD:\\Out\\D\\aux.txt"},
     };
     for (const auto& c : cases) {
         options.outputFolder = c.output;
@@ -111,7 +136,10 @@ TEST_F(CopyTest, RefusalsBeforeTheCopyTouchNothing) {
         EXPECT_EQ(verdict.message, c.message);
     }
     EXPECT_EQ(m.log, Log{}) << "no copy asked for";
-    EXPECT_EQ(Copy(n260, /*ownEngine=*/true), kExitSuccess) << "the engine takes long paths";
+    EXPECT_EQ(Copy(n260 + L" C:\\D", /*ownEngine=*/true), kExitSuccess)
+        << "the engine takes long paths and whole names";
+    options.outputFolder = L"D:\\Gone\\";  // an output folder that is not there holds nothing
+    EXPECT_EQ(Copy(L"D:\\Out\\Proj"), kExitSuccess);
     EXPECT_EQ(
         MissingItems({L"C:\\x", L"C:\\y"}).message,
         L"These items do not exist or cannot be read, so nothing was copied:\r\nC:\\x\r\nC:\\y");

@@ -57,7 +57,7 @@ MemFs::Node* MemFs::Walk(const std::wstring& path, uint32_t create) {
             (*found)->name = part;
             (*found)->attributes = parts.eof() ? create : kAttrDirectory;
         }
-        node = found->get();
+        node = (*found)->link ? (*found)->link : found->get();
     }
     return node;
 }
@@ -69,6 +69,21 @@ MemFs::Node& MemFs::Add(const std::wstring& path, uint32_t attributes,
     node.attributes = attributes;
     node.shortName = shortName;
     return node;
+}
+
+void MemFs::AddLink(const std::wstring& path, const std::wstring& target) {
+    Node& link = Add(path + L"\\");
+    link.attributes |= kAttrReparsePoint;
+    link.link = Find(target);
+}
+
+std::optional<FileId> MemFs::Identity(const std::wstring& path) {
+    std::lock_guard lock(mutex_);
+    const Node* node = Find(path);
+    if (!node || unreadable.count(path) || failCopy.count(path)) {
+        return std::nullopt;
+    }
+    return FileId{1, node->id};  // one volume: ids are unique across drives
 }
 
 void MemFs::Remove(const std::wstring& path) {

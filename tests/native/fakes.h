@@ -29,7 +29,10 @@ class MemFs : public FileSystem {
         uint64_t writeTime = 1;
         uint64_t size = 0;
         uint64_t content = 0;  // stands for the bytes
+        uint64_t id = ++lastId;
+        Node* link = nullptr;  // a folder link: what it leads to
         std::vector<std::unique_ptr<Node>> children;
+        static inline uint64_t lastId = 0;
     };
     explicit MemFs(Log& log);  // drives C: and D:, the current folder C:\Work
     // A file, or with a trailing backslash a folder, and the folders on the
@@ -38,6 +41,7 @@ class MemFs : public FileSystem {
               const std::wstring& shortName = L"");
     Node* Find(const std::wstring& path) { return Walk(FullPath(path), 0); }
     void Remove(const std::wstring& path);
+    void AddLink(const std::wstring& path, const std::wstring& target);  // a folder link
     std::wstring currentFolder = L"C:\\Work";
     std::set<std::wstring> unreadable, failCopy;
     std::set<std::wstring> changing;            // sources that change while they are copied
@@ -63,6 +67,7 @@ class MemFs : public FileSystem {
     bool CreateFolder(const std::wstring& path) override;
     bool SetAttributes(const std::wstring& path, uint32_t attributes) override;
     FileInfo Info(const std::wstring& path) override;
+    std::optional<FileId> Identity(const std::wstring& path) override;
     ErrorCode Copy(const std::wstring& from, const std::wstring& to,
                    const CopyRequest& request) override;
 

@@ -11,6 +11,7 @@
 #include "copy/verdict.h"
 #include "fakes.h"
 #include "paths/make_path.h"
+#include "paths/names.h"
 #include "paths/paths.h"
 #include "platform/version_info.h"
 #include "settings/settings.h"
@@ -79,6 +80,35 @@ TEST(Paths, LongFormsNearestFoldersAndFolderCreation) {
         m.log.clear();
         EXPECT_EQ(MakeSureDirectoryPathExists(m.fs, c.path), c.made) << c.path;
         EXPECT_EQ(Joined(m.log), c.log) << c.path;
+    }
+}
+
+// Names as the file system compares them, and those only the extended form
+// of a path keeps.
+TEST(Paths, NamesComparedAsTheFileSystemComparesThem) {
+    // clang-format off
+    const struct { const wchar_t *a, *b; bool same; } pairs[] = {
+        {L"Résumé.txt", L"RÉSUMÉ.TXT", true}, {L"straße", L"STRASSE", false}, {L"ÿ", L"Ÿ", true},
+        {L"σς", L"ΣΣ", true}, {L"я", L"Я", true}, {L"ａ", L"Ａ", true}, {L"ǆ", L"Ǆ", true},
+        {L"ı", L"I", false}, {L"ſ", L"S", false},  // no letter beyond ASCII becomes an ASCII one
+        {L"x", L"x.", false}, {L"x", L"x ", false}, {L"a", L"ab", false},
+    };
+    // clang-format on
+    for (const auto& c : pairs) {
+        EXPECT_EQ(SameName(c.a, c.b), c.same) << c.a << " " << c.b;
+        EXPECT_EQ(!NameLess(c.a, c.b) && !NameLess(c.b, c.a), c.same) << c.a << " " << c.b;
+    }
+    // clang-format off
+    const struct { const wchar_t* path; bool keeps; } names[] = {
+        {L"C:\\a\\b.txt", true}, {L"C:\\a.\\b", false}, {L"C:\\a\\b ", false},
+        {L"C:\\con", false}, {L"C:\\d\\Aux.txt", false}, {L"C:\\COM1", false},
+        {L"C:\\lpt9.log", false}, {L"C:\\nul .txt", false}, {L"C:\\COM", true},
+        {L"C:\\com10", true}, {L"C:\\console", true}, {L"C:\\LPT0", true}, {L"C:\\.env", true},
+        {L"\\\\server\\share\\x", true}, {L"\\\\server\\share\\prn", false},
+    };
+    // clang-format on
+    for (const auto& c : names) {
+        EXPECT_EQ(KeepsItsNames(c.path), c.keeps) << c.path;
     }
 }
 

@@ -8,17 +8,28 @@
 # Where the machine lets root mount one, a 5 MiB tmpfs is mapped as drive S:
 # (LARKSPUR_SMALL_DRIVE) for the cases of a full drive; elsewhere those cases
 # say why they are skipped.
+#
+# Wine cannot make a folder link itself, so a tree holding one that leads
+# back into the folder it lies in (Proj\d\loop -> ..) is made here, as a Unix
+# symbolic link, which Wine shows as a folder link (LARKSPUR_LINKS).
 #   ordinary_user.sh WINE EXE USER_FOLDER
-# USER_FOLDER holds the user's home, prefix and small drive.
+# USER_FOLDER holds the user's home, prefix, small drive and that tree.
 set -eu
 wine=$1
 exe=$2
 home=$3
 scripts=$(cd "$(dirname "$0")/../../scripts" && pwd)
 
+links=$home/links
+rm -rf "$links"
+mkdir -p "$links/Proj/d"
+ln -s .. "$links/Proj/d/loop"
+LARKSPUR_LINKS="Z:$(printf '%s' "$(cd "$links" && pwd)" | tr / '\\')"
+export LARKSPUR_LINKS
 if [ "$(id -u)" -ne 0 ]; then
     exec "$wine" "$exe"
 fi
+chown -R nobody "$links"
 
 prefix=$home/prefix
 small=$home/small

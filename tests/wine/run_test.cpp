@@ -130,6 +130,47 @@ TEST_F(RunTest, AFullDriveCostsNoEarlierCopy) {
                   small + L"\\h.bin\n");
 }
 
+// Every name and every folder exactly once, on real files: a name that ends
+// in a dot beside the same name without; a folder link back into the folder
+// it lies in (made by ordinary_user.sh), named while the rest is copied;
+// names that differ only in the case of letters beyond ASCII, which would
+// land on one copy and stop the run. Wine facts relied on: a Unix symbolic
+// link shows as a folder link; names are compared ignoring case over all of
+// Unicode, as Windows compares them.
+TEST_F(RunTest, EveryNameAndFolderExactlyOnce) {
+    wchar_t links[MAX_PATH] = {};
+    if (!GetEnvironmentVariableW(L"LARKSPUR_LINKS", links, MAX_PATH)) {
+        GTEST_SKIP() << "no tree with a folder link: ordinary_user.sh makes one";
+    }
+    const std::wstring proj = std::wstring(links) + L"\\Proj";
+    for (const wchar_t* name : {L"\\x", L"\\x.", L"\\d\\y.txt"}) {
+        WriteText(proj + name, std::string(name, name + wcslen(name)));
+    }
+    WriteIni(app, L"Silent", L"Use=1|Force=1|Location=" + out);
+    Run run = RunBrisa(proj);
+    EXPECT_EQ(run.exitCode, 3u);
+    EXPECT_EQ(Said(run.messages),
+              L"Larkspur Ver.1.52: The copy did not complete: not every file was copied.\r\n\r\n"
+              L"Not copied (1):\r\nA folder link that leads back into a folder it lies in was "
+              L"not followed.\r\n  " +
+                  proj + L"\\d\\loop\n");
+    EXPECT_EQ(FilesBelow(out).size(), 3u);
+    for (const wchar_t* name : {L"\\x", L"\\x.", L"\\d\\y.txt"}) {
+        EXPECT_EQ(ReadText(out + L"\\Proj" + name), std::string(name, name + wcslen(name)));
+    }
+
+    WriteText(docs + L"\\A\\Résumé.txt", "a");
+    WriteText(docs + L"\\B\\RÉSUMÉ.txt", "b");
+    scratch::RemoveTree(out);
+    run = RunBrisa(docs + L"\\A\\Résumé.txt " + docs + L"\\B\\RÉSUMÉ.txt");
+    EXPECT_EQ(run.exitCode, 4u);
+    EXPECT_EQ(Said(run.messages), L"Larkspur Ver.1.52: These files have the same name below the "
+                                  L"output folder, so nothing was copied:\r\n" +
+                                      docs + L"\\A\\Résumé.txt\r\n" + docs +
+                                      L"\\B\\RÉSUMÉ.txt\n");
+    EXPECT_EQ(Attributes(out), INVALID_FILE_ATTRIBUTES) << "no folder made";
+}
+
 // A settings file of binary garbage reads as no settings: an interactive
 // run, whose Cancel ends it with 1 and leaves the file as it was.
 TEST_F(RunTest, GarbageSettingsReadAsNone) {

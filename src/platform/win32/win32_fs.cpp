@@ -9,10 +9,9 @@ namespace larkspur::win32 {
 
 namespace {
 
-constexpr size_t kExtendedFrom = 248;  // CreateDirectoryW's limit is MAX_PATH - 12
-// Reads and writes of 256 KiB: a large file copies as fast as the platform's
-// own copy does. With 1 MiB, a 512 MiB file took half as long again in one
-// run out of two under Wine.
+// Reads and writes in blocks large enough that a big file copies as fast as
+// the platform's own copy does, and no larger (bench/README.md has the
+// measurements behind the size).
 constexpr DWORD kCopyBuffer = 256 << 10;
 
 std::wstring FullPathName(const std::wstring& path) {
@@ -278,20 +277,43 @@ ErrorCode CopyKeepingStreams(const std::wstring& from, const std::wstring& to,
 
 }  // namespace
 
+bool IsPlainAbsolute(const std::wstring& path) {
+    size_t rest;
+    if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\' && iswalpha(path[0])) {
+        rest = 3;
+    } else if (path.rfind(L"\\\\", 0) == 0 && path.size() > 2 && path[2] != L'?' &&
+               path[2] != L'.') {
+        rest = 2;
+    } else {
+        return false;
+    }
+    if (path.find(L'/') != std::wstring::npos || path.find(L"\\\\", rest) != std::wstring::npos) {
+        return false;
+    }
+    for (size_t start = rest; start < path.size();) {
+        size_t end = path.find(L'\\', start);
+        end = end == std::wstring::npos ? path.size() : end;
+        const std::wstring_view name(path.data() + start, end - start);
+        if (name == L"." || name == L"..") {
+            return false;
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
 std::wstring ForApi(const std::wstring& path) {
-    if (path.size() < kExtendedFrom || path.rfind(L"\\\\?\\", 0) == 0) {
+    if (path.rfind(L"\\\\?\\", 0) == 0 || path.rfind(L"\\\\.\\", 0) == 0) {
         return path;
     }
-    // The extended form is taken literally, so the path is normalised first
-    // (separators, "." and "..", doubled backslashes).
-    const std::wstring full = FullPathName(path);
+    const std::wstring full = IsPlainAbsolute(path) ? path : FullPathName(path);
     if (full.size() > 2 && full[1] == L':' && full[2] == L'\\') {
         return L"\\\\?\\" + full;
     }
     if (full.rfind(L"\\\\", 0) == 0) {
         return L"\\\\?\\UNC\\" + full.substr(2);
     }
-    return path;
+    return full;
 }
 
 uint32_t Win32FileSystem::Attributes(const std::wstring& path) {
@@ -305,8 +327,10 @@ std::wstring Win32FileSystem::StoredName(const std::wstring& path) {
     return find.valid() ? std::wstring(data.cFileName) : std::wstring();
 }
 
+// A plain absolute path is already full: resolving it would only strip a
+// trailing dot or space, which the shell sends as part of a name.
 std::wstring Win32FileSystem::FullPath(const std::wstring& path) {
-    return FullPathName(path);
+    return IsPlainAbsolute(path) ? path : FullPathName(path);
 }
 
 ErrorCode Win32FileSystem::ListFolder(const std::wstring& folder, const EntrySink& sink) {
@@ -358,6 +382,20 @@ bool Win32FileSystem::CreateFolder(const std::wstring& path) {
 
 bool Win32FileSystem::SetAttributes(const std::wstring& path, uint32_t attributes) {
     return SetFileAttributesW(ForApi(path).c_str(), Plain(attributes)) != 0;
+}
+
+std::optional<FileId> Win32FileSystem::Identity(const std::wstring& path) {
+    // FILE_READ_DATA is FILE_LIST_DIRECTORY on a folder.
+    const FileHandle handle(CreateFileW(ForApi(path).c_str(), FILE_READ_DATA | SYNCHRONIZE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                        nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!handle.valid() || !GetFileInformationByHandle(handle.get(), &info)) {
+        return std::nullopt;
+    }
+    return FileId{info.dwVolumeSerialNumber,
+                  (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
 FileInfo Win32FileSystem::Info(const std::wstring& path) {

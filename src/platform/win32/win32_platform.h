@@ -12,11 +12,19 @@
 
 namespace larkspur::win32 {
 
-// Paths of 248 characters and more reach the file-system calls in their
-// extended form (\\?\C:\... or \\?\UNC\server\...), which lifts the
-// MAX_PATH limit; shorter ones go as they are, so the platform's own
-// normalisation still applies to them.
+// Paths reach the file-system calls in their extended form (\\?\C:\... or
+// \\?\UNC\server\...), which takes every name as it is stored: a name
+// ending in a dot or a space, a reserved name such as CON, and paths past
+// MAX_PATH. The extended form is taken literally, so a path that is not in
+// its plain absolute form yet (relative, with "." or "..", forward slashes
+// or doubled backslashes: typed, not listed) is first normalised by the
+// platform's rules.
 std::wstring ForApi(const std::wstring& path);
+
+// Whether a path is absolute ("X:\..." or "\\server\share\...") and in its
+// plain form already, so that resolving it would change nothing but the
+// names the platform's rules would strip.
+bool IsPlainAbsolute(const std::wstring& path);
 
 // Asking a removable drive without a medium must not bring up the system's
 // "insert a disk" box.
@@ -42,6 +50,7 @@ class Win32FileSystem : public FileSystem {
     bool CreateFolder(const std::wstring& path) override;
     bool SetAttributes(const std::wstring& path, uint32_t attributes) override;
     FileInfo Info(const std::wstring& path) override;
+    std::optional<FileId> Identity(const std::wstring& path) override;
     ErrorCode Copy(const std::wstring& from, const std::wstring& to,
                    const CopyRequest& request) override;
 
