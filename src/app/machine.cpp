@@ -30,8 +30,8 @@ bool Win32Ui::ShowSettingsWindow() {
     return ui::ShowSettingsWindow(p_);
 }
 
-std::optional<CopyOptions> Win32Ui::ShowOutputFolderDialog(const OutputFolderRequest& request) {
-    return ui::ShowOutputFolderDialog(p_, request);
+std::optional<OutputFolderChoice> Win32Ui::ShowOutputFolderDialog(const OutputFolderStart& start) {
+    return ui::ShowOutputFolderDialog(p_, start);
 }
 
 void Win32Ui::ShowProgressWindow() {

@@ -1,22 +1,24 @@
 // The Win32 assembly of the program: the platform's parts, and the window
 // system side (the program's windows, message boxes and yielding) behind the
-// Ui interface the run driver calls.
+// Ui and ProgramWindows interfaces the run driver calls.
 #pragma once
 
 #include <windows.h>
 
 #include "platform/platform.h"
 #include "platform/win32/win32_platform.h"
+#include "run/windows.h"
 #include "ui/progress_window.h"
 
 namespace larkspur::app {
 
-class Win32Ui : public Ui {
+class Win32Ui : public Ui, public ProgramWindows {
   public:
     explicit Win32Ui(Platform& p) : p_(p), progress_(p.process) {}
 
     bool ShowSettingsWindow() override;
-    std::optional<CopyOptions> ShowOutputFolderDialog(const OutputFolderRequest& request) override;
+    std::optional<OutputFolderChoice> ShowOutputFolderDialog(
+        const OutputFolderStart& start) override;
     void ShowProgressWindow() override;
     WindowRef ProgressWindow() override;
     void UnloadProgressWindow() override;

@@ -14,5 +14,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR);
     larkspur::app::InitWindowThread();
     larkspur::app::Win32Machine machine;
-    larkspur::EndProgram(machine.platform, larkspur::Run(machine.platform));
+    larkspur::EndProgram(machine.platform, larkspur::Run(machine.platform, machine.ui));
 }

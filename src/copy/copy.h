@@ -53,6 +53,14 @@ std::wstring MultiString(const std::vector<Item>& items, Path path = {}) {
 std::vector<std::wstring> Destinations(const std::vector<SourceFile>& files,
                                        const std::wstring& outputFolder);
 
+// Where a run's copies go and which attributes they get.
+struct CopyOptions {
+    std::wstring outputFolder;   // always ends in a backslash
+    uint32_t attributes = 0;     // bits of kAttributeSet
+    bool setAttributes = false;  // false: the copies keep what the copy gave them
+    bool verify = false;         // each copy read back and compared with its source
+};
+
 // How the files are copied: one request of the shell's file operation with
 // shellFlags, its dialogs owned by owner; or, with ownEngine, the program's
 // own engine (copy/engine.h).

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "copy/copy.h"
 #include "copy/sources.h"
 #include "copy/verdict.h"
 #include "platform/platform.h"

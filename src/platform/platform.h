@@ -199,36 +199,11 @@ enum : uint32_t {
     kMbForeground = 0x10000,
 };
 
-// Where a run's copies go and which attributes they get.
-struct CopyOptions {
-    std::wstring outputFolder;   // always ends in a backslash
-    uint32_t attributes = 0;     // bits of kAttributeSet
-    bool setAttributes = false;  // false: the copies keep what the copy gave them
-    bool verify = false;         // each copy read back and compared with its source
-};
-
-// What the output folder dialog starts from. An interactive run's dialog
-// opens at its remembered folder (section Setting); the Silent variant opens
-// because the saved output folder is missing, starts from that folder,
-// shows section Silent's attributes and stores nothing.
-struct OutputFolderRequest {
-    bool silent = false;
-    std::wstring missingFolder;  // the Silent variant's saved folder
-};
-
-// The program's windows and the window system.
+// The window system, and the one window the run driver keeps open while it
+// works (the program's other windows are src/run/windows.h).
 class Ui {
   public:
     virtual ~Ui() = default;
-
-    // The settings window, modal: true when the user saved with OK, false
-    // when it was cancelled or closed.
-    virtual bool ShowSettingsWindow() = 0;
-
-    // The output folder dialog, modal: the choice on OK, nothing on Cancel
-    // or the close box.
-    virtual std::optional<CopyOptions> ShowOutputFolderDialog(
-        const OutputFolderRequest& request) = 0;
 
     // The progress window: shown modelessly, its handle (loading it hidden
     // when it is not loaded yet), and unloading it; then every window.

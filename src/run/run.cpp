@@ -12,7 +12,6 @@
 // user how a run ended and chooses the exit code.
 #include "run/run.h"
 
-#include <array>
 #include <cstdlib>
 #include <optional>
 
@@ -48,15 +47,26 @@ Verdict CollectAndCopy(Platform& p, const std::wstring& arguments, const CopyOpt
     return WithSkipped(p.fs, CopyFiles(p, sources.files, options, method), sources.skipped);
 }
 
-int InteractiveRun(Platform& p, const std::wstring& arguments) {
-    const std::optional<CopyOptions> choice = p.ui.ShowOutputFolderDialog({});
+// The dialog's remembered choice is saved as soon as it closes; a choice
+// that cannot be remembered (or forgotten) is reported, and the run goes on.
+int InteractiveRun(Platform& p, ProgramWindows& windows, const Settings& settings,
+                   const std::wstring& arguments) {
+    const FolderChoice defaults = settings.Defaults();
+    const std::optional<OutputFolderChoice> choice =
+        windows.ShowOutputFolderDialog({false, defaults});
     if (!choice) {
         return kExitCancelled;
+    }
+    if (!settings.SaveDefaults(*choice) && (choice->use != 0 || defaults.use != 0)) {
+        p.ui.ShowMessage(L"The settings could not be saved to\r\n" + settings.Path(),
+                         kMbExclamation, L"Error");
     }
     p.ui.ShowProgressWindow();
     // The shell's copy, for its progress and its questions before it
     // replaces a file.
-    const Verdict verdict = CollectAndCopy(p, arguments, *choice, {false, kInteractiveCopyFlags});
+    const CopyOptions options{AddBackslash(choice->location), choice->AttributeSet(),
+                              choice->attributes != 0};
+    const Verdict verdict = CollectAndCopy(p, arguments, options, {false, kInteractiveCopyFlags});
     if (!verdict.Succeeded()) {
         return Report(p, verdict);
     }
@@ -67,9 +77,9 @@ int InteractiveRun(Platform& p, const std::wstring& arguments) {
 
 // A Silent Mode run. The output folder comes first, settled as Force says:
 // tested (and asked for when missing), created, or neither.
-int SilentRun(Platform& p, const Settings& settings, const std::wstring& arguments) {
-    const std::wstring location = settings.Text(Section::Silent, Key::Location);
-    if (location.size() == kMaxSettingLength && settings.TooLong(Section::Silent, Key::Location)) {
+int SilentRun(Platform& p, ProgramWindows& windows, const Settings& settings,
+              const SilentSettings& silent, const std::wstring& arguments) {
+    if (silent.locationTooLong) {
         // Only its start came back: a folder of that name is not the one
         // the user wrote, so nothing is created or copied there.
         p.ui.ShowMessage(L"The output folder in " + settings.Path() + L" is longer than " +
@@ -78,17 +88,18 @@ int SilentRun(Platform& p, const Settings& settings, const std::wstring& argumen
                          kMbExclamation, L"Error");
         return kExitNoOutputFolder;
     }
-    CopyOptions options{AddBackslash(location)};
-    const int16_t force = settings.Number(Section::Silent, Key::Force);
-    if (force == 0 && !p.fs.FolderExists(options.outputFolder)) {
+    CopyOptions options{AddBackslash(silent.location)};
+    if (silent.force == 0 && !p.fs.FolderExists(options.outputFolder)) {
         // The dialog's folder is used; its attribute boxes are not, the set
         // of section Silent is read below.
-        const auto choice = p.ui.ShowOutputFolderDialog({true, options.outputFolder});
+        FolderChoice from = silent;
+        from.location = options.outputFolder;
+        const auto choice = windows.ShowOutputFolderDialog({true, from});
         if (!choice) {
             return kExitCancelled;
         }
-        options.outputFolder = choice->outputFolder;
-    } else if (force == 1 && !MakeSureDirectoryPathExists(p.fs, options.outputFolder)) {
+        options.outputFolder = AddBackslash(choice->location);
+    } else if (silent.force == 1 && !MakeSureDirectoryPathExists(p.fs, options.outputFolder)) {
         p.ui.ShowMessage(L"Not to Create Folder", kMbExclamation, L"Error");
         return kExitNoOutputFolder;
     }
@@ -96,16 +107,11 @@ int SilentRun(Platform& p, const Settings& settings, const std::wstring& argumen
 
     // Each setting of the set, read as the settings window shows it, adds its
     // attribute when it is not 0: a greyed 2 is on, not a different bit.
-    // Read in the order Hidden, System, Archive, Read Only.
-    std::array<int, 4> states{};
-    for (const size_t i : {1, 2, 3, 0}) {
-        states[i] = settings.Number(Section::Silent, kAttributeKeys[i]);
-    }
-    options.attributes = AttributeMask(states);
-    options.setAttributes = ReadNumber(settings.Text(Section::Silent, Key::Attributes)) != 0;
+    options.attributes = silent.AttributeSet();
+    options.setAttributes = silent.attributePass;
 
     // The own engine, unless Engine=1 asks for the shell's copy.
-    const bool shell = settings.Number(Section::Silent, Key::Engine) == 1;
+    const bool shell = silent.engine == 1;
     const Verdict verdict = CollectAndCopy(p, arguments, options, {!shell, kSilentCopyFlags});
     p.shell.RemoveTrayIcon();
     return verdict.Succeeded() ? kExitSuccess : Report(p, verdict);
@@ -113,17 +119,18 @@ int SilentRun(Platform& p, const Settings& settings, const std::wstring& argumen
 
 }  // namespace
 
-int Run(Platform& p) {
+int Run(Platform& p, ProgramWindows& windows) {
     const std::wstring arguments = ArgumentString(p.process.CommandLine());
     if (arguments.empty()) {
-        return p.ui.ShowSettingsWindow() ? kExitSuccess : kExitCancelled;
+        return windows.ShowSettingsWindow() ? kExitSuccess : kExitCancelled;
     }
     const Settings settings(p.profile, p.process);
-    switch (settings.Number(Section::Silent, Key::Use)) {
+    const SilentSettings silent = settings.Silent();
+    switch (silent.use) {
         case 0:
-            return InteractiveRun(p, arguments);
+            return InteractiveRun(p, windows, settings, arguments);
         case 1:
-            return SilentRun(p, settings, arguments);
+            return SilentRun(p, windows, settings, silent, arguments);
         default:
             return kExitSuccess;
     }

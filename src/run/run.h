@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "run/windows.h"
 
 namespace larkspur {
 
@@ -10,7 +11,7 @@ namespace larkspur {
 // Silent/Use decides between an interactive run, a Silent Mode run and
 // nothing at all. Every message the course ends with has been shown, and
 // the notification-area icon is gone, when it returns.
-int Run(Platform& p);
+int Run(Platform& p, ProgramWindows& windows);
 
 // Unloads every window and ends the process.
 [[noreturn]] void EndProgram(Platform& p, int exitCode);

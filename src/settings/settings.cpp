@@ -1,4 +1,4 @@
-// Settings file access, its keys and the number rule.
+// Settings file access: its keys, the records of its two sections, the number rule.
 //
 // Numbers are parsed by hand rather than with the C library's conversions,
 // which also accept hexadecimal, "inf" and "nan" and depend on the locale:
@@ -26,8 +26,8 @@ const wchar_t* SectionName(Section section) {
 
 const wchar_t* KeyName(Key key) {
     static constexpr const wchar_t* kNames[] = {
-        L"Use",    L"Location", L"Force",   L"Attributes", L"ReadOnly",
-        L"Hidden", L"System",   L"Archive", L"Engine",
+        L"Use",    L"Location", L"Force",  L"Attributes", L"ReadOnly", L"Hidden",
+        L"System", L"Archive",  L"Engine", L"Verify",     L"Log",      L"Quiet",
     };
     return kNames[static_cast<size_t>(key)];
 }
@@ -49,17 +49,59 @@ std::wstring Settings::Text(Section section, Key key) const {
     return profile_.Read(SectionName(section), KeyName(key), kValueBufferSize, path_);
 }
 
-bool Settings::TooLong(Section section, Key key) const {
-    return profile_.Read(SectionName(section), KeyName(key), kValueBufferSize + 1, path_).size() >
-           kMaxSettingLength;
-}
-
 int16_t Settings::Number(Section section, Key key) const {
     return RoundToInt16(ReadNumber(Text(section, key)));
 }
 
-bool Settings::Write(Section section, Key key, const std::wstring& value) const {
-    return profile_.Write(SectionName(section), KeyName(key), value, path_);
+FolderChoice Settings::Choice(Section section) const {
+    return {Number(section, Key::Use),        Text(section, Key::Location),
+            Number(section, Key::Attributes), Number(section, Key::ReadOnly),
+            Number(section, Key::Hidden),     Number(section, Key::System),
+            Number(section, Key::Archive)};
+}
+
+SilentSettings Settings::Silent() const {
+    const FolderChoice choice = Choice(Section::Silent);
+    // A value of the buffer's full length may have been cut: a second read
+    // with room for one character more tells.
+    const bool tooLong = choice.location.size() == kMaxSettingLength &&
+                         profile_.Read(SectionName(Section::Silent), KeyName(Key::Location),
+                                       kValueBufferSize + 1, path_)
+                                 .size() > kMaxSettingLength;
+    return {choice,
+            tooLong,
+            Number(Section::Silent, Key::Force),
+            ReadNumber(Text(Section::Silent, Key::Attributes)) != 0,
+            Number(Section::Silent, Key::Engine),
+            Number(Section::Silent, Key::Verify),
+            Text(Section::Silent, Key::Log),
+            Number(Section::Silent, Key::Quiet)};
+}
+
+FolderChoice Settings::Defaults() const {
+    return Choice(Section::Setting);
+}
+
+bool Settings::Save(const SilentSettings& silent) const {
+    return Save(Section::Silent, silent, &silent.force);
+}
+
+bool Settings::SaveDefaults(const FolderChoice& defaults) const {
+    return Save(Section::Setting, defaults, nullptr);
+}
+
+// In the order of kSettingsKeys; only section Silent has Force.
+bool Settings::Save(Section section, const FolderChoice& choice, const int* force) const {
+    auto write = [&](Key key, const std::wstring& value) {
+        return profile_.Write(SectionName(section), KeyName(key), value, path_);
+    };
+    auto number = [&](Key key, int value) { return write(key, std::to_wstring(value)); };
+    return number(Key::Use, choice.use) &&
+           (choice.use == 0 ||
+            (write(Key::Location, choice.location) && (!force || number(Key::Force, *force)) &&
+             number(Key::Attributes, choice.attributes) && number(Key::ReadOnly, choice.readOnly) &&
+             number(Key::Hidden, choice.hidden) && number(Key::System, choice.system) &&
+             number(Key::Archive, choice.archive)));
 }
 
 double ReadNumber(std::wstring_view text) {

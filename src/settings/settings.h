@@ -1,5 +1,6 @@
 // The settings file Brisa.ini beside the executable: its one table of keys,
-// access to it, and the one rule by which every numeric setting is read.
+// the records of its two sections with their load and save, and the one rule
+// by which every numeric setting is read.
 #pragma once
 
 #include <array>
@@ -15,7 +16,20 @@ namespace larkspur {
 // Setting: the output folder dialog's remembered choices.
 enum class Section { Silent, Setting };
 
-enum class Key { Use, Location, Force, Attributes, ReadOnly, Hidden, System, Archive, Engine };
+enum class Key {
+    Use,
+    Location,
+    Force,
+    Attributes,
+    ReadOnly,
+    Hidden,
+    System,
+    Archive,
+    Engine,
+    Verify,
+    Log,
+    Quiet
+};
 
 struct SettingsKey {
     Section section;
@@ -23,34 +37,69 @@ struct SettingsKey {
 };
 
 // Every key the program reads or writes, section by section, in the order
-// the windows write them (Engine is read only).
+// the windows write them (Engine, Verify, Log and Quiet are read only).
 inline constexpr SettingsKey kSettingsKeys[] = {
-    {Section::Silent, Key::Use},       {Section::Silent, Key::Location},
-    {Section::Silent, Key::Force},     {Section::Silent, Key::Attributes},
-    {Section::Silent, Key::ReadOnly},  {Section::Silent, Key::Hidden},
-    {Section::Silent, Key::System},    {Section::Silent, Key::Archive},
-    {Section::Silent, Key::Engine},    {Section::Setting, Key::Use},
-    {Section::Setting, Key::Location}, {Section::Setting, Key::Attributes},
-    {Section::Setting, Key::ReadOnly}, {Section::Setting, Key::Hidden},
-    {Section::Setting, Key::System},   {Section::Setting, Key::Archive},
+    {Section::Silent, Key::Use},         {Section::Silent, Key::Location},
+    {Section::Silent, Key::Force},       {Section::Silent, Key::Attributes},
+    {Section::Silent, Key::ReadOnly},    {Section::Silent, Key::Hidden},
+    {Section::Silent, Key::System},      {Section::Silent, Key::Archive},
+    {Section::Silent, Key::Engine},      {Section::Silent, Key::Verify},
+    {Section::Silent, Key::Log},         {Section::Silent, Key::Quiet},
+    {Section::Setting, Key::Use},        {Section::Setting, Key::Location},
+    {Section::Setting, Key::Attributes}, {Section::Setting, Key::ReadOnly},
+    {Section::Setting, Key::Hidden},     {Section::Setting, Key::System},
+    {Section::Setting, Key::Archive},
 };
 
 const wchar_t* SectionName(Section section);  // the names in the file
 const wchar_t* KeyName(Key key);
 
-// The keys of the attribute set, in its order, and the bit each one gives.
-inline constexpr std::array<Key, 4> kAttributeKeys = {Key::ReadOnly, Key::Hidden, Key::System,
-                                                      Key::Archive};
+// The bits of the attribute set, in the order Read Only, Hidden, System,
+// Archive.
 inline constexpr std::array<uint32_t, 4> kAttributeBits = {kAttrReadOnly, kAttrHidden, kAttrSystem,
                                                            kAttrArchive};
 
 // The attribute set from the states of the four attribute choices, in the
-// order of kAttributeKeys: each one that is not 0 adds its attribute once,
+// order of kAttributeBits: each one that is not 0 adds its attribute once,
 // so a greyed (2) or odd value never stands for another attribute.
 uint32_t AttributeMask(const std::array<int, 4>& states);
 
+// The check-box state for a stored setting: 0 unticked, 1 ticked, 2 greyed.
+// Any other number shows greyed: like greyed it counts as on for the
+// attributes, and like greyed it is neither 0 nor 1 for the settings that
+// only know those two, so saving it back changes nothing for a run.
+inline int CheckStateOf(int stored) {
+    return stored >= 0 && stored <= 2 ? stored : 2;
+}
+
 // The longest setting the settings file gives back whole.
 constexpr size_t kMaxSettingLength = 254;
+
+// An output folder and the attributes its copies get, with whether they are
+// in use: all of section Setting (use is the "Set Default" box), and the
+// part of section Silent the output folder dialog shows. Numbers as read,
+// each by the number rule below.
+struct FolderChoice {
+    int use = 0;
+    std::wstring location;  // at most kMaxSettingLength characters when read
+    int attributes = 0;     // the heading: not 0, the copies get exactly the set
+    int readOnly = 0, hidden = 0, system = 0, archive = 0;
+
+    uint32_t AttributeSet() const { return AttributeMask({readOnly, hidden, system, archive}); }
+    bool operator==(const FolderChoice&) const = default;
+};
+
+// Section Silent.
+struct SilentSettings : FolderChoice {
+    bool locationTooLong = false;  // the file holds more than location
+    int force = 0;
+    // Attributes not 0 as written, before rounding: 0.25 counts.
+    bool attributePass = false;
+    int engine = 0;
+    int verify = 0;
+    std::wstring log;
+    int quiet = 0;
+};
 
 class Settings {
   public:
@@ -59,19 +108,24 @@ class Settings {
 
     const std::wstring& Path() const { return path_; }
 
+    SilentSettings Silent() const;
+    FolderChoice Defaults() const;  // section Setting
+    // Use first, the other keys the record's section has only when use is
+    // not 0, so that switching a section off keeps the rest for the next
+    // time; Engine, Verify, Log and Quiet are never written. Stops at the
+    // first write that fails; true when every one was done.
+    bool Save(const SilentSettings& silent) const;
+    bool SaveDefaults(const FolderChoice& defaults) const;
+
+  private:
     // Text of one setting, at most kMaxSettingLength characters; empty when
     // the file, the section or the key is missing.
     std::wstring Text(Section section, Key key) const;
-    // Whether a setting holds more than kMaxSettingLength characters, so
-    // that Text gives only the start of it.
-    bool TooLong(Section section, Key key) const;
     // Text read by the number rule below.
     int16_t Number(Section section, Key key) const;
-    // Writes one setting, creating the file, section or key as needed; true
-    // on success.
-    bool Write(Section section, Key key, const std::wstring& value) const;
+    FolderChoice Choice(Section section) const;
+    bool Save(Section section, const FolderChoice& choice, const int* force) const;
 
-  private:
     ProfileStore& profile_;
     std::wstring path_;
 };

@@ -65,32 +65,23 @@ bool LessByName(const std::wstring& a, const std::wstring& b) {
 }
 
 // The subfolders of folder that Explorer shows by default (no hidden ones),
-// sorted; false with the error code when the folder cannot be listed.
-bool Subfolders(const std::wstring& folder, std::vector<std::wstring>& names, DWORD& error) {
-    win32::NoCriticalErrorBoxes quiet;
-    const std::wstring base = folder.back() == L'\\' ? folder : folder + L'\\';
-    const DWORD attributes = GetFileAttributesW(win32::ForApi(base).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        error = attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() : ERROR_DIRECTORY;
-        return false;
+// sorted; kNoError, or why the folder cannot be listed.
+ErrorCode Subfolders(FileSystem& fs, const std::wstring& folder, std::vector<std::wstring>& names) {
+    const std::wstring base = AddBackslash(folder);
+    const uint32_t attributes = fs.Attributes(base);
+    if (attributes != kInvalidAttributes && !(attributes & kAttrDirectory)) {
+        return ERROR_DIRECTORY;
     }
-    WIN32_FIND_DATAW data;
-    win32::FindHandle find(FindFirstFileExW(win32::ForApi(base + L'*').c_str(), FindExInfoBasic,
-                                            &data, FindExSearchLimitToDirectories, nullptr,
-                                            FIND_FIRST_EX_LARGE_FETCH));
-    if (!find.valid()) {
-        error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND;  // an empty drive root
-    }
-    do {
-        const std::wstring_view name = data.cFileName;
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            !(data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) && name != L"." && name != L"..") {
+    const ErrorCode error = fs.ListFolder(base, [&](std::wstring_view name, uint32_t entry) {
+        if ((entry & kAttrDirectory) && !(entry & kAttrHidden) && name != L"." && name != L"..") {
             names.emplace_back(name);
         }
-    } while (FindNextFileW(find.get(), &data));
+    });
+    if (error == kNoError && attributes == kInvalidAttributes) {
+        return kErrorPathNotFound;  // nothing there, and so nothing listed
+    }
     std::sort(names.begin(), names.end(), LessByName);
-    return true;
+    return error;
 }
 
 std::wstring KindOfDrive(const wchar_t* root) {
@@ -183,17 +174,20 @@ void FolderList::FitColumn() {
     ListView_SetColumnWidth(hwnd_, 0, client.right - GetSystemMetrics(SM_CXVSCROLL));
 }
 
-DWORD FolderList::Open(const std::wstring& folder) {
+ErrorCode FolderList::Open(const std::wstring& folder) {
     // The form the list keeps: absolute, "." and ".." resolved, every name as
     // stored, no trailing backslash except at a drive's root.
     std::wstring path = folder.empty() ? folder : LongPath(*fs_, fs_->FullPath(folder));
     if (path.size() == 2 && path[1] == L':') {
         path += L'\\';
     }
+    if (path.empty()) {
+        return kErrorPathNotFound;
+    }
+    win32::NoCriticalErrorBoxes quiet;
     std::vector<std::wstring> names;
-    DWORD error = 0;
-    if (path.empty() || !Subfolders(path, names, error)) {
-        return error ? error : ERROR_PATH_NOT_FOUND;
+    if (const ErrorCode error = Subfolders(*fs_, path, names)) {
+        return error;
     }
 
     std::vector<std::wstring> entries;
@@ -237,7 +231,7 @@ DWORD FolderList::Open(const std::wstring& folder) {
     open_ = path;
     entries_ = std::move(entries);
     openEntry_ = openEntry;
-    return 0;
+    return kNoError;
 }
 
 std::wstring FolderList::Highlighted() const {

@@ -32,10 +32,10 @@ class FolderList {
   public:
     void Attach(HWND control, FileSystem& fs);
 
-    // Opens folder: lists its ancestors and its subfolders. Answers 0, or
-    // the system's error code when the folder cannot be listed, in which case
-    // the list stays as it was.
-    DWORD Open(const std::wstring& folder);
+    // Opens folder: lists its ancestors and its subfolders. Answers
+    // kNoError, or why the folder cannot be listed, in which case the list
+    // stays as it was.
+    ErrorCode Open(const std::wstring& folder);
 
     // The open folder, as the list gives it: no trailing backslash except at
     // the root of a drive.

@@ -2,9 +2,10 @@
 //
 // An interactive run opens it to ask for the output folder and the
 // attributes; a Silent Mode run opens its Silent variant when the saved
-// folder is missing. It remembers its choice in section Setting when "Set
-// Default" is ticked. OK hands the open folder of the folder list to the run,
-// never a highlighted entry; Cancel and the close box end the program.
+// folder is missing. It starts from what the run hands it and hands back the
+// choice, with "Set Default" for the run to remember it by. OK hands over
+// the open folder of the folder list, never a highlighted entry; Cancel and
+// the close box hand nothing.
 #include "ui/output_folder_dialog.h"
 
 #include <commctrl.h>
@@ -35,8 +36,17 @@ constexpr ControlRow kRows[] = {
 };
 static_assert(IndexesRows(kRows, kControlCount));
 
-// The boxes of the attribute set, in the order of kAttributeKeys.
 constexpr int kAttributeBoxes[] = {kReadOnlyBox, kHiddenBox, kSystemBox, kArchiveBox};
+
+// The box each state of a choice shows ("Set Default" apart).
+constexpr struct {
+    int row;
+    int FolderChoice::*state;
+} kStates[] = {
+    {kAttributesBox, &FolderChoice::attributes}, {kReadOnlyBox, &FolderChoice::readOnly},
+    {kHiddenBox, &FolderChoice::hidden},         {kSystemBox, &FolderChoice::system},
+    {kArchiveBox, &FolderChoice::archive},
+};
 
 }  // namespace
 
@@ -51,16 +61,8 @@ const FormSpec OutputFolderDialog::kSpec{
     kRows,
 };
 
-OutputFolderDialog::OutputFolderDialog(Platform& p, const OutputFolderRequest& request)
-    : Form(kSpec), p_(p), settings_(p.profile, p.process), request_(request) {}
-
-void OutputFolderDialog::LoadAttributes(Section section) {
-    SetCheck(kAttributesBox, CheckStateOf(settings_.Number(section, Key::Attributes)));
-    for (size_t i = 0; i < kAttributeKeys.size(); ++i) {
-        SetCheck(kAttributeBoxes[i], CheckStateOf(settings_.Number(section, kAttributeKeys[i])));
-    }
-    OnAttributesClicked();
-}
+OutputFolderDialog::OutputFolderDialog(Platform& p, const OutputFolderStart& start)
+    : Form(kSpec), p_(p), start_(start) {}
 
 void OutputFolderDialog::OnLoad() {
     // The state at creation: the process's current drive and folder, and
@@ -75,22 +77,22 @@ void OutputFolderDialog::OnLoad() {
 
     SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
 
-    std::wstring candidate;
-    if (!request_.silent) {
-        const int16_t use = settings_.Number(Section::Setting, Key::Use);
-        SetCheck(kSetDefaultBox, CheckStateOf(use));
-        if (use == 0) {
+    const FolderChoice& from = start_.from;
+    if (!start_.silent) {
+        SetCheck(kSetDefaultBox, CheckStateOf(from.use));
+        if (from.use == 0) {
             return;  // no defaults: everything as created
         }
-        LoadAttributes(Section::Setting);
-        candidate = settings_.Text(Section::Setting, Key::Location);
     } else {
         EnableWindow(Control(kSetDefaultBox), FALSE);
-        LoadAttributes(Section::Silent);
-        candidate = request_.missingFolder;
         SetWindowTextW(hwnd(), kSilentDialogCaption);
     }
+    for (const auto& shown : kStates) {
+        SetCheck(shown.row, CheckStateOf(from.*shown.state));
+    }
+    OnAttributesClicked();
 
+    std::wstring candidate = from.location;  // NearestFolder shortens it
     std::wstring start = NearestFolder(p_.fs, candidate);
     if (start.empty()) {
         start = p_.shell.SpecialFolder(kFolderPersonal, reinterpret_cast<WindowRef>(hwnd()));
@@ -164,13 +166,13 @@ LRESULT OutputFolderDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
     return result;
 }
 
-void OutputFolderDialog::ShowOpenError(DWORD error) {
+void OutputFolderDialog::ShowOpenError(ErrorCode error) {
     MessageBoxW(hwnd(), p_.fs.ErrorText(error).c_str(), (L"ERROR " + p_.process.AppTitle()).c_str(),
                 MB_OK | MB_ICONEXCLAMATION);
 }
 
 void OutputFolderDialog::OpenFolder(const std::wstring& folder) {
-    if (const DWORD error = folders_.Open(folder)) {
+    if (const ErrorCode error = folders_.Open(folder)) {
         ShowOpenError(error);
     }
 }
@@ -192,24 +194,13 @@ void OutputFolderDialog::OnDriveChanged() {
 }
 
 void OutputFolderDialog::OnOk() {
-    const std::wstring& folder = folders_.OpenFolder();
-    std::array<int, 4> states{};
-    for (size_t i = 0; i < states.size(); ++i) {
-        states[i] = Check(kAttributeBoxes[i]);
+    OutputFolderChoice choice;
+    choice.use = Check(kSetDefaultBox);
+    choice.location = folders_.OpenFolder();
+    for (const auto& shown : kStates) {
+        choice.*shown.state = Check(shown.row);
     }
-    if (!request_.silent) {
-        const int setDefault = Check(kSetDefaultBox);
-        settings_.Write(Section::Setting, Key::Use, std::to_wstring(setDefault));
-        if (setDefault != 0) {
-            settings_.Write(Section::Setting, Key::Location, folder);
-            settings_.Write(Section::Setting, Key::Attributes,
-                            std::to_wstring(Check(kAttributesBox)));
-            for (size_t i = 0; i < kAttributeKeys.size(); ++i) {
-                settings_.Write(Section::Setting, kAttributeKeys[i], std::to_wstring(states[i]));
-            }
-        }
-    }
-    choice_ = CopyOptions{AddBackslash(folder), AttributeMask(states), Check(kAttributesBox) != 0};
+    choice_ = choice;
     EndModal();
 }
 
@@ -232,8 +223,9 @@ void OutputFolderDialog::OnNewFolder() {
     OpenFolder(target);
 }
 
-std::optional<CopyOptions> ShowOutputFolderDialog(Platform& p, const OutputFolderRequest& request) {
-    OutputFolderDialog dialog(p, request);
+std::optional<OutputFolderChoice> ShowOutputFolderDialog(Platform& p,
+                                                         const OutputFolderStart& start) {
+    OutputFolderDialog dialog(p, start);
     if (!dialog.Load()) {
         return std::nullopt;
     }

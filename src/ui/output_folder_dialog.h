@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "platform/platform.h"
-#include "settings/settings.h"
+#include "run/windows.h"
 #include "ui/folder_lists.h"
 #include "ui/form.h"
 
@@ -34,9 +34,9 @@ class OutputFolderDialog : public Form {
     };
     static const FormSpec kSpec;
 
-    OutputFolderDialog(Platform& p, const OutputFolderRequest& request);
+    OutputFolderDialog(Platform& p, const OutputFolderStart& start);
 
-    const std::optional<CopyOptions>& Choice() const { return choice_; }  // set by OK
+    const std::optional<OutputFolderChoice>& Choice() const { return choice_; }  // set by OK
     const FolderList& Folders() const { return folders_; }
     const DriveList& Drives() const { return drives_; }
 
@@ -58,20 +58,19 @@ class OutputFolderDialog : public Form {
     void OnAttributesClicked();
     void OnDriveChanged();
 
-    void LoadAttributes(Section section);  // the four boxes and their heading
-    void ShowOpenError(DWORD error);
+    void ShowOpenError(ErrorCode error);
 
     Platform& p_;
-    Settings settings_;
-    OutputFolderRequest request_;
+    OutputFolderStart start_;
     DriveList drives_;
     FolderList folders_;
     wchar_t drive_ = 0;  // the drive the last drive change handled
-    std::optional<CopyOptions> choice_;
+    std::optional<OutputFolderChoice> choice_;
 };
 
 // Shows the dialog modally: the choice on OK; nothing for Cancel and the
 // close box.
-std::optional<CopyOptions> ShowOutputFolderDialog(Platform& p, const OutputFolderRequest& request);
+std::optional<OutputFolderChoice> ShowOutputFolderDialog(Platform& p,
+                                                         const OutputFolderStart& start);
 
 }  // namespace larkspur::ui

@@ -49,16 +49,22 @@ constexpr ControlRow kRows[] = {
 };
 static_assert(IndexesRows(kRows, kControlCount));
 
-// The setting each control shows, in the order OK writes them.
+// The setting each control shows, through one table: loading fills the
+// controls from the record, OK reads them back into it.
 struct Binding {
     int row;
-    Key key;
+    int SilentSettings::*state;
+    std::wstring SilentSettings::*text = nullptr;  // instead of a state
 };
 constexpr Binding kBindings[] = {
-    {kSilentModeBox, Key::Use},    {kOutputFolderEdit, Key::Location},
-    {kForceModeBox, Key::Force},   {kAttributesBox, Key::Attributes},
-    {kReadOnlyBox, Key::ReadOnly}, {kHiddenBox, Key::Hidden},
-    {kSystemBox, Key::System},     {kArchiveBox, Key::Archive},
+    {kSilentModeBox, &SilentSettings::use},
+    {kOutputFolderEdit, nullptr, &SilentSettings::location},
+    {kForceModeBox, &SilentSettings::force},
+    {kAttributesBox, &SilentSettings::attributes},
+    {kReadOnlyBox, &SilentSettings::readOnly},
+    {kHiddenBox, &SilentSettings::hidden},
+    {kSystemBox, &SilentSettings::system},
+    {kArchiveBox, &SilentSettings::archive},
 };
 
 // What Silent Mode switches on and off.
@@ -86,11 +92,12 @@ const FormSpec SettingsWindow::kSpec{
 SettingsWindow::SettingsWindow(Platform& p) : Form(kSpec), p_(p), settings_(p.profile, p.process) {}
 
 void SettingsWindow::OnLoad() {
+    silent_ = settings_.Silent();
     for (const Binding& bound : kBindings) {
-        if (bound.row == kOutputFolderEdit) {
-            SetWindowTextW(Control(bound.row), settings_.Text(Section::Silent, bound.key).c_str());
+        if (bound.text) {
+            SetWindowTextW(Control(bound.row), (silent_.*bound.text).c_str());
         } else {
-            SetCheck(bound.row, CheckStateOf(settings_.Number(Section::Silent, bound.key)));
+            SetCheck(bound.row, CheckStateOf(silent_.*bound.state));
         }
     }
     SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
@@ -198,12 +205,19 @@ std::wstring SettingsWindow::ShortcutTarget() {
 }
 
 void SettingsWindow::OnOk() {
-    const std::wstring folder = TextOf(Control(kOutputFolderEdit));
+    for (const Binding& bound : kBindings) {
+        if (bound.text) {
+            silent_.*bound.text = TextOf(Control(bound.row));
+        } else {
+            silent_.*bound.state = Check(bound.row);
+        }
+    }
+    const std::wstring& folder = silent_.location;
     if (!MakeSureDirectoryPathExists(p_.fs, AddBackslash(folder))) {
         Message(L"Not to Create Folder\r\n" + folder, MB_ICONEXCLAMATION, L"Error");
         return;
     }
-    if (Check(kSilentModeBox) != 0 && folder.size() > kMaxSettingLength) {
+    if (silent_.use != 0 && folder.size() > kMaxSettingLength) {
         // The settings file gives back no more than that: a longer folder
         // would be saved but read by the next run cut short.
         Message(L"The folder is too long to be saved (" + std::to_wstring(kMaxSettingLength) +
@@ -211,31 +225,15 @@ void SettingsWindow::OnOk() {
                 MB_ICONEXCLAMATION, L"Error");
         return;
     }
-    if (!SaveSettings()) {
+    // Use always; the rest only with Silent Mode on, so switching it off
+    // keeps them for the next time.
+    if (!settings_.Save(silent_)) {
         Message(L"The settings could not be saved to\r\n" + settings_.Path(), MB_ICONEXCLAMATION,
                 L"Error");
         return;
     }
     saved_ = true;
     EndModal();
-}
-
-// Use first; the other keys only with Silent Mode on, so switching it off
-// keeps the rest of the Silent Mode settings for the next time. Stops at the
-// first write that fails.
-bool SettingsWindow::SaveSettings() {
-    for (const Binding& bound : kBindings) {
-        if (bound.key != Key::Use && Check(kSilentModeBox) == 0) {
-            return true;
-        }
-        const std::wstring value = bound.row == kOutputFolderEdit
-                                       ? TextOf(Control(bound.row))
-                                       : std::to_wstring(Check(bound.row));
-        if (!settings_.Write(Section::Silent, bound.key, value)) {
-            return false;
-        }
-    }
-    return true;
 }
 
 void SettingsWindow::OnCancel() {

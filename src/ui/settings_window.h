@@ -60,12 +60,12 @@ class SettingsWindow : public Form {
     void OnOk();
     void OnCancel();
 
-    bool SaveSettings();
     std::wstring ShortcutTarget();
     void Message(const std::wstring& text, UINT style, const std::wstring& title);
 
     Platform& p_;
     Settings settings_;
+    SilentSettings silent_;  // as loaded, then as OK saves it
     bool saved_ = false;
 };
 

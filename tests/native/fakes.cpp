@@ -264,8 +264,23 @@ std::wstring Machine::Read(const std::wstring& section, const std::wstring& key,
 
 bool Machine::Write(const std::wstring& section, const std::wstring& key, const std::wstring& value,
                     const std::wstring&) {
-    values[Fold(section + L"/" + key)] = value;
-    return true;
+    if (!readOnly) {
+        values[Fold(section + L"/" + key)] = value;
+    }
+    return !readOnly;
+}
+
+// "dialog [silent] U,A,R,H,S,A[ FOLDER]": the states of Set Default, the
+// heading and the four boxes, and the folder.
+std::optional<OutputFolderChoice> Machine::ShowOutputFolderDialog(const OutputFolderStart& start) {
+    const FolderChoice& f = start.from;
+    std::wstring text = start.silent ? L"dialog silent " : L"dialog ";
+    for (const int state : {f.use, f.attributes, f.readOnly, f.hidden, f.system, f.archive}) {
+        text += std::to_wstring(state) + L",";
+    }
+    text.pop_back();
+    log.push_back(f.location.empty() ? text : text + L" " + f.location);
+    return choice;
 }
 
 void Machine::ShowMessage(const std::wstring& text, uint32_t style, const std::wstring& title) {
@@ -281,7 +296,7 @@ void Machine::Set(const std::wstring& section, const std::wstring& settings) {
 
 int Machine::Run(const std::wstring& arguments) {
     commandLine = L"\"C:\\Tools\\Brisa.exe\"" + (arguments.empty() ? L"" : L" " + arguments);
-    return larkspur::Run(platform);
+    return larkspur::Run(platform, *this);
 }
 
 }  // namespace larkspur::testing

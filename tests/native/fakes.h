@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "run/windows.h"
 
 namespace larkspur::testing {
 
@@ -80,17 +81,18 @@ class MemFs : public FileSystem {
 
 // The rest of the machine, logging what the program asked for: the shell
 // copies as the platform does unless outcome.result is set, leaving out the
-// destinations in skip; settings by "SECTION/KEY", whatever the file; the
-// output folder dialog answers choice.
-struct Machine : Shell, ProfileStore, Ui, Process {
+// destinations in skip; settings by "SECTION/KEY", whatever the file (none
+// written when readOnly); the output folder dialog logs what it starts from
+// and answers choice.
+struct Machine : Shell, ProfileStore, Ui, ProgramWindows, Process {
     Log log;
     MemFs fs{log};
     Platform platform{fs, *this, *this, *this, *this};
     CopyOutcome outcome;
     std::vector<std::wstring> skip;
     std::map<std::wstring, std::wstring> values;
-    std::optional<CopyOptions> choice = CopyOptions{L"D:\\Out\\", 0, false};
-    bool settingsSaved = true;
+    std::optional<OutputFolderChoice> choice = OutputFolderChoice{0, L"D:\\Out"};
+    bool settingsSaved = true, readOnly = false;
     int yields = 0;
     std::wstring commandLine;
     static constexpr WindowRef kProgress = 0x2002;
@@ -118,10 +120,8 @@ struct Machine : Shell, ProfileStore, Ui, Process {
         log.push_back(L"settings window");
         return settingsSaved;
     }
-    std::optional<CopyOptions> ShowOutputFolderDialog(const OutputFolderRequest& request) override {
-        log.push_back(request.silent ? L"dialog silent " + request.missingFolder : L"dialog");
-        return choice;
-    }
+    std::optional<OutputFolderChoice> ShowOutputFolderDialog(
+        const OutputFolderStart& start) override;
     void ShowProgressWindow() override { log.push_back(L"progress show"); }
     WindowRef ProgressWindow() override { return kProgress; }
     void UnloadProgressWindow() override { log.push_back(L"progress unload"); }

@@ -10,6 +10,7 @@ namespace {
 
 const std::wstring kSucceeded = L"message Succeeded! | 0x10040 | Larkspur Ver.1.52";
 const std::wstring kIcon = L"tray add 8194 Larkspur Ver.1.52";
+const std::wstring kDialog = L"dialog 0,0,0,0,0,0";
 
 TEST(Run, EachCourseShowsItsWindowsAndEndsWithItsCode) {
     const std::wstring gone =
@@ -21,14 +22,14 @@ TEST(Run, EachCourseShowsItsWindowsAndEndsWithItsCode) {
         {L"1", L"", true, true, kExitSuccess, {L"settings window"}},
         {L"", L"", false, true, kExitCancelled, {L"settings window"}},
         {L"", L"C:\\Docs\\Proj C:\\Docs\\a.txt", true, true, kExitSuccess,
-            {L"dialog", L"progress show", L"shell copy 0x201 for 8194", L"progress unload", kSucceeded}},
+            {kDialog, L"progress show", L"shell copy 0x201 for 8194", L"progress unload", kSucceeded}},
         {L"0", L"  ", true, true, kExitSuccess,  // blanks only: a run that sends nothing
-            {L"dialog", L"progress show", L"progress unload", kSucceeded}},
-        {L"", L"C:\\Docs\\a.txt", true, false, kExitCancelled, {L"dialog"}},
+            {kDialog, L"progress show", L"progress unload", kSucceeded}},
+        {L"", L"C:\\Docs\\a.txt", true, false, kExitCancelled, {kDialog}},
         {L"2", L"C:\\Docs\\a.txt", true, true, kExitSuccess, {}},
         {L"1e309", L"C:\\Docs\\a.txt", true, true, kExitSuccess, {}},  // 32767: nothing either
         {L"", L"C:\\Docs\\gone.txt", true, true, kExitBadInput,
-            {L"dialog", L"progress show", L"progress unload", gone}},
+            {kDialog, L"progress show", L"progress unload", gone}},
     };
     // clang-format on
     for (const auto& c : cases) {
@@ -59,8 +60,9 @@ TEST(Run, SilentModeCopiesWithItsOwnSettingsUnderItsIcon) {
                    uint32_t expected; Log events; uint32_t shellResult = 0; } cases[] = {
         {L"Location=D:\\Gone|Force=0|ReadOnly=1|System=1|Attributes=1", true, kExitSuccess,
             L"D:\\Chosen\\a.txt", kAttrReadOnly | kAttrSystem,
-            {L"dialog silent D:\\Gone\\", kIcon, L"notify D:\\Chosen\\", L"tray remove"}},
-        {L"Location=D:\\Gone", false, kExitCancelled, nullptr, 0, {L"dialog silent D:\\Gone\\"}},
+            {L"dialog silent 1,1,1,0,1,0 D:\\Gone\\", kIcon, L"notify D:\\Chosen\\", L"tray remove"}},
+        {L"Location=D:\\Gone", false, kExitCancelled, nullptr, 0,
+            {L"dialog silent 1,0,0,0,0,0 D:\\Gone\\"}},
         {L"Location=D:\\New\\Deeper|Force=1|Engine=1|ReadOnly=2|Attributes=1", true, kExitSuccess,
             L"D:\\New\\Deeper\\a.txt", kAttrReadOnly, {L"mkdir D:\\New", L"mkdir D:\\New\\Deeper",
             kIcon, L"shell copy 0x215 for 8194", L"tray remove"}},  // greyed Read Only is not Hidden
@@ -87,7 +89,7 @@ TEST(Run, SilentModeCopiesWithItsOwnSettingsUnderItsIcon) {
             m.fs.Add(path);
         }
         m.Set(L"Silent", L"Use=1|" + c.settings);
-        m.choice = CopyOptions{L"D:\\Chosen\\", kAttrHidden, false};
+        m.choice = OutputFolderChoice{0, L"D:\\Chosen", 0, 0, 1};
         m.choice = c.confirmed ? m.choice : std::nullopt;
         m.outcome.result = c.shellResult;
         EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), c.exitCode) << c.settings.substr(0, 30);
@@ -96,6 +98,53 @@ TEST(Run, SilentModeCopiesWithItsOwnSettingsUnderItsIcon) {
                   c.copy ? c.expected : kInvalidAttributes);
         EXPECT_FALSE(m.fs.Find(L"D:\\" + std::wstring(254, L'x'))) << "nothing made of it";
         EXPECT_GT(m.yields, c.copy ? 2 : -1);
+    }
+}
+
+// The interactive dialog starts from section Setting as read, the copy
+// follows its choice, and the run remembers the choice there (only Use
+// without Set Default); one that cannot be remembered or forgotten is
+// reported, and the copy goes on.
+TEST(Run, TheDialogStartsFromItsRememberedChoiceWhichTheRunSaves) {
+    const std::wstring failed =
+        L"message The settings could not be saved to\r\nC:\\Tools\\Brisa.ini | 0x30 | Error";
+    // clang-format off
+    const struct { const wchar_t* stored; OutputFolderChoice choice; bool readOnly, reported;
+                   const wchar_t *shown, *copy; uint32_t attributes; const wchar_t* saved; } cases[] = {
+        {L"Use=abc|Location=D:\\Old", {1, L"D:\\Out", 1, 0, 0, 0, 1}, false, false,
+            L"dialog 0,0,0,0,0,0 D:\\Old", L"D:\\Out\\a.txt", kAttrArchive, L"1|D:\\Out|1|0|0|0|1|"},
+        {L"Use=1|Location=D:\\Old|Attributes=0.5|ReadOnly=1.5|Archive=x", {0, L"D:\\Out", 0, 1}, false, false,
+            L"dialog 1,0,2,0,0,0 D:\\Old", L"D:\\Out\\a.txt", kAttrArchive, L"0|D:\\Old|0.5|1.5|-|-|x|"},
+        {L"Use=2|ReadOnly=-7", {2, L"D:\\", 2, 7}, false, false, L"dialog 2,0,-7,0,0,0", L"D:\\a.txt",
+            kAttrReadOnly, L"2|D:\\|2|7|0|0|0|"},
+        {L"Use=0", {1, L"D:\\Out"}, true, true, kDialog.c_str(), nullptr, 0, L"0|-|-|-|-|-|-|"},
+        {L"Use=1", {0, L"D:\\Out"}, true, true, L"dialog 1,0,0,0,0,0", nullptr, 0, L"1|-|-|-|-|-|-|"},
+        {L"", {0, L"D:\\Out"}, true, false, kDialog.c_str(), nullptr, 0, L"-|-|-|-|-|-|-|"},  // nothing lost
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        Machine m;
+        m.fs.Add(L"C:\\Docs\\a.txt");
+        m.Set(L"Setting", c.stored);
+        m.choice = c.choice;
+        m.readOnly = c.readOnly;
+        EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), kExitSuccess);
+        Log events = {c.shown, L"progress show", L"shell copy 0x201 for 8194", L"progress unload",
+                      kSucceeded};
+        if (c.reported) {
+            events.insert(events.begin() + 1, failed);
+        }
+        EXPECT_EQ(m.log, events) << c.stored;
+        if (c.copy) {
+            EXPECT_EQ(m.fs.Attributes(c.copy), c.attributes) << c.stored;
+        }
+        std::wstring saved;
+        for (const wchar_t* key :
+             {L"USE", L"LOCATION", L"ATTRIBUTES", L"READONLY", L"HIDDEN", L"SYSTEM", L"ARCHIVE"}) {
+            const auto found = m.values.find(std::wstring(L"SETTING/") + key);
+            saved += (found == m.values.end() ? L"-" : found->second) + L"|";
+        }
+        EXPECT_EQ(saved, c.saved) << c.stored;
     }
 }
 

@@ -211,12 +211,11 @@ TEST_F(WindowTest, TheSettingsWindowsLinksByMouseAndKeyboard) {
     EXPECT_FALSE(window.Saved()) << "Enter on a link does not press OK";
 }
 
-// The dialog opens at the process's current folder with Archive ticked, or
-// with the remembered folder (its nearest existing part, or Documents) and
-// boxes when Use says so. OK hands the open folder and the boxes to the run
-// and remembers them with Set Default (without it only Use); the Silent
-// variant shows section Silent's set and stores nothing; Cancel and the
-// close box hand nothing.
+// The dialog opens at the process's current folder with Archive ticked, or,
+// when Set Default is in use, at the remembered folder (its nearest existing
+// part, or Documents) with the remembered boxes; the Silent variant at the
+// missing folder with its attribute set and no Set Default. OK hands over
+// the open folder and the boxes; Cancel and the close box hand nothing.
 TEST_F(WindowTest, TheOutputFolderDialogStartsWhereItShouldAndHandsOverItsChoice) {
     using enum Dialog::ControlId;
     const std::wstring out = dir + L"\\Out", gone = out + L"\\gone\\deeper";
@@ -224,34 +223,26 @@ TEST_F(WindowTest, TheOutputFolderDialogStartsWhereItShouldAndHandsOverItsChoice
     const std::wstring documents = p.shell.SpecialFolder(kFolderPersonal, 0);
     auto press = [](int row) { return [row](Dialog& d) { Press(d, row); }; };
     // clang-format off
-    const struct { bool silent; std::wstring stored, opens, shown; std::vector<int> clicks;
-                   std::function<void(Dialog&)> act; std::wstring choice, saved; } cases[] = {
-        {false, L"Use=abc|Location=" + out, dir, L"00001", {kSetDefaultBox,
-            kAttributesBox}, press(kOkButton), dir + L"\\|32|1",
-            L"1|" + dir + L"|1|0|0|0|1|"},
-        {false, L"Use=1|Location=" + gone + L"|Attributes=0|ReadOnly=1|Archive=0", out,
-            L"101-0-0-", {kSetDefaultBox}, press(kOkButton), out + L"\\|1|0",
-            L"0|" + gone + L"|0|1|(none)|(none)|0|"},
-        {false, L"Use=2|Location=" + out + L"\\abc|Attributes=2|ReadOnly=7", out + L"\\ab",
-            L"22200", {}, press(kOkButton), out + L"\\ab\\|1|1",
-            L"2|" + out + L"\\ab|2|2|0|0|0|"},
-        {false, L"Use=1|Location=Q:\\Data", documents, L"100-0-0-", {}, press(kCancelButton),
-            L"", L"1|Q:\\Data|(none)|(none)|(none)|(none)|(none)|"},
-        {true, L"Use=1|Location=" + out + L"|Attributes=0", out, L"0-1000", {},
-            [](Dialog& d) { SendMessageW(d.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }, L"",
-            L"1|" + out + L"|0|(none)|(none)|(none)|(none)|"},
-        {true, L"Use=1|Location=" + out, out + L"\\ab", L"0-1000", {}, press(kOkButton),
-            out + L"\\ab\\|4|1", L"1|" + out + L"|(none)|(none)|(none)|(none)|(none)|"},
+    const struct { bool silent; FolderChoice from; std::wstring opens, shown; std::vector<int> clicks;
+                   std::function<void(Dialog&)> act; std::optional<FolderChoice> choice; } cases[] = {
+        {false, {0, out}, dir, L"00001", {kSetDefaultBox, kAttributesBox}, press(kOkButton),
+            FolderChoice{1, dir, 1, 0, 0, 0, 1}},
+        {false, {1, gone, 0, 1}, out, L"101-0-0-", {kSetDefaultBox}, press(kOkButton),
+            FolderChoice{0, out, 0, 1}},
+        {false, {2, out + L"\\abc", 2, 7}, out + L"\\ab", L"22200", {}, press(kOkButton),
+            FolderChoice{2, out + L"\\ab", 2, 2}},
+        {false, {1, L"Q:\\Data"}, documents, L"100-0-0-", {}, press(kCancelButton), {}},
+        {true, {1, out + L"\\missing\\", 1, 0, 0, 1}, out, L"0-1000", {},
+            [](Dialog& d) { SendMessageW(d.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }, {}},
+        {true, {1, out + L"\\ab\\missing\\", 1, 0, 0, 1}, out + L"\\ab", L"0-1000", {},
+            press(kOkButton), FolderChoice{0, out + L"\\ab", 1, 0, 0, 1}},
     };  // shown: Set Default, the heading, Read Only, Hidden, Archive ("-": disabled)
     // clang-format on
     for (const auto& c : cases) {
-        DeleteFileW((dir + L"\\Brisa.ini").c_str());
-        WriteIni(dir, L"Setting", c.stored);
-        WriteIni(dir, L"Silent", L"Attributes=1|System=1|Archive=0");
         WindowWatcher watcher;
-        Dialog dialog(p, {c.silent, c.opens + L"\\missing\\"});
+        Dialog dialog(p, {c.silent, c.from});
         ASSERT_TRUE(dialog.Load());
-        SCOPED_TRACE(c.stored);
+        SCOPED_TRACE(c.from.location);
         EXPECT_EQ(ui::TextOf(dialog.hwnd()),
                   c.silent ? ui::kSilentDialogCaption : L"Output Folder...");
         EXPECT_EQ(_wcsicmp(dialog.Folders().OpenFolder().c_str(), c.opens.c_str()), 0);
@@ -263,13 +254,7 @@ TEST_F(WindowTest, TheOutputFolderDialogStartsWhereItShouldAndHandsOverItsChoice
             Press(dialog, row);
         }
         c.act(dialog);
-        const auto& choice = dialog.Choice();
-        EXPECT_EQ(choice ? choice->outputFolder + L"|" + std::to_wstring(choice->attributes) +
-                               L"|" + std::to_wstring(choice->setAttributes)
-                         : L"",
-                  c.choice);
-        EXPECT_EQ(Ini(dir, L"Setting", L"Use|Location|Attributes|ReadOnly|Hidden|System|Archive"),
-                  c.saved);
+        EXPECT_EQ(dialog.Choice(), c.choice);
         EXPECT_EQ(watcher.Said(), L"") << "no message on the way";
     }
 }
@@ -345,8 +330,8 @@ TEST_F(WindowTest, TheOutputFolderDialogsFoldersAndKeys) {
             }
             return w.className == L"LarkspurOutForm";
         });
-        const std::optional<CopyOptions> choice = ui::ShowOutputFolderDialog(p, {});
-        EXPECT_EQ(choice ? choice->outputFolder : L"-", key == L'o' ? dir + L"\\" : L"-");
+        const std::optional<OutputFolderChoice> choice = ui::ShowOutputFolderDialog(p, {});
+        EXPECT_EQ(choice ? choice->location : L"-", key == L'o' ? dir : L"-");
     }
 }
 
