@@ -163,15 +163,11 @@ std::vector<std::wstring> Destinations(const std::vector<SourceFile>& files,
     return to;
 }
 
-Verdict CopyFiles(Platform& p, const std::vector<SourceFile>& files, const CopyOptions& options,
+Verdict CopyFiles(Platform& p, const std::vector<SourceFile>& files,
+                  const std::vector<std::wstring>& to, const CopyOptions& options,
                   const CopyMethod& method) {
     if (files.empty()) {
         return Verdict{};  // only empty folders were sent: nothing to copy
-    }
-    const std::vector<std::wstring> to = Destinations(files, options.outputFolder);
-    Verdict refusal = CheckBeforeCopy(p.fs, files, to, options.outputFolder, !method.ownEngine);
-    if (!refusal.Succeeded()) {
-        return refusal;
     }
     if (method.ownEngine) {
         return CopyWithEngine(p, files, to, options, EngineThreads());

@@ -70,15 +70,21 @@ struct CopyMethod {
     WindowRef owner = 0;
 };
 
-// Copies every file into the output folder, then, when
+// What stops a run before anything is copied, with nothing touched: for
+// the shell, paths too long for it and names it would change; files whose
+// output folder is the folder that holds them; files of one name that would
+// land on one copy. Success when nothing does.
+Verdict CheckBeforeCopy(FileSystem& fs, const std::vector<SourceFile>& files,
+                        const std::vector<std::wstring>& to, const std::wstring& outputFolder,
+                        bool shell);
+
+// Copies files[i] to to[i] (checked before), then, when
 // options.setAttributes is true, gives every copy exactly
-// options.attributes; the verdict says what happened. Files that would be
-// copied onto themselves, files of one name that would land on one copy and,
-// for the shell, paths it cannot take stop the run before anything is
-// copied. For the shell, destinations in the way with Read Only, Hidden or
-// System lose those bits before the copy; the ones the copy does not
-// replace get them back unless the attribute pass sets them anyway.
-Verdict CopyFiles(Platform& p, const std::vector<SourceFile>& files, const CopyOptions& options,
+// options.attributes; the verdict says what happened. For the shell,
+// destinations in the way with Read Only, Hidden or System lose those bits
+// before the copy; the ones the copy does not replace get them back.
+Verdict CopyFiles(Platform& p, const std::vector<SourceFile>& files,
+                  const std::vector<std::wstring>& to, const CopyOptions& options,
                   const CopyMethod& method);
 
 }  // namespace larkspur

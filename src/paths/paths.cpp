@@ -70,6 +70,23 @@ std::wstring NearestFolder(FileSystem& fs, std::wstring& path) {
     return path;
 }
 
+std::wstring Absolute(FileSystem& fs, const std::wstring& folder, const std::wstring& path) {
+    const auto separator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+    const bool drive = path.size() >= 2 && path[1] == L':';
+    std::wstring joined;
+    if ((drive && path.size() >= 3 && separator(path[2])) ||
+        (path.size() >= 2 && separator(path[0]) && separator(path[1]))) {
+        joined = path;
+    } else if (drive) {
+        joined = path.substr(0, 2) + L'\\' + path.substr(2);
+    } else if (!path.empty() && separator(path[0]) && folder.size() >= 2 && folder[1] == L':') {
+        joined = folder.substr(0, 2) + path;
+    } else {
+        joined = AddBackslash(folder) + path;
+    }
+    return fs.FullPath(joined);
+}
+
 size_t NameStart(std::wstring_view path) {
     const size_t slash = path.rfind(L'\\');
     return slash == std::wstring_view::npos ? 0 : slash + 1;

@@ -30,6 +30,11 @@ std::wstring LongFolder(FileSystem& fs, const std::wstring& path);
 // exist or is not ready; empty when nothing of it is a folder.
 std::wstring NearestFolder(FileSystem& fs, std::wstring& path);
 
+// path as an absolute path, normalised: as it is when it is absolute
+// ("X:\..." or "\\server\..."), else below folder ("\x" on folder's drive,
+// "X:x" at the root of drive X, anything else below folder itself).
+std::wstring Absolute(FileSystem& fs, const std::wstring& folder, const std::wstring& path);
+
 // The position just past the last backslash of path, 0 when it has none.
 size_t NameStart(std::wstring_view path);
 

@@ -35,16 +35,30 @@ int Report(Platform& p, const Verdict& verdict) {
     return verdict.exitCode;
 }
 
-// The sources, then the copy: the first verdict that is not a success.
-Verdict CollectAndCopy(Platform& p, const std::wstring& arguments, const CopyOptions& options,
-                       CopyMethod method) {
-    const Sources sources = CollectSources(p, arguments, options.outputFolder);
-    if (!sources.missing.empty()) {
-        return MissingItems(sources.missing);
+// The sources and where each lands, or why the run stops before anything
+// is made or copied.
+struct Plan {
+    Sources sources;
+    std::vector<std::wstring> to;
+    Verdict refusal;
+};
+
+Plan PlanCopy(Platform& p, const std::wstring& arguments, const CopyOptions& options, bool shell) {
+    Plan plan{CollectSources(p, arguments, options.outputFolder), {}, {}};
+    if (!plan.sources.missing.empty()) {
+        plan.refusal = MissingItems(plan.sources.missing);
+        return plan;
     }
+    plan.to = Destinations(plan.sources.files, options.outputFolder);
+    plan.refusal = CheckBeforeCopy(p.fs, plan.sources.files, plan.to, options.outputFolder, shell);
+    return plan;
+}
+
+Verdict Copy(Platform& p, const Plan& plan, const CopyOptions& options, CopyMethod method) {
     p.ui.YieldToWindowSystem();
     method.owner = p.ui.ProgressWindow();
-    return WithSkipped(p.fs, CopyFiles(p, sources.files, options, method), sources.skipped);
+    return WithSkipped(p.fs, CopyFiles(p, plan.sources.files, plan.to, options, method),
+                       plan.sources.skipped);
 }
 
 // The dialog's remembered choice is saved as soon as it closes; a choice
@@ -66,7 +80,10 @@ int InteractiveRun(Platform& p, ProgramWindows& windows, const Settings& setting
     // replaces a file.
     const CopyOptions options{AddBackslash(choice->location), choice->AttributeSet(),
                               choice->attributes != 0};
-    const Verdict verdict = CollectAndCopy(p, arguments, options, {false, kInteractiveCopyFlags});
+    const Plan plan = PlanCopy(p, arguments, options, true);
+    const Verdict verdict = plan.refusal.Succeeded()
+                                ? Copy(p, plan, options, {false, kInteractiveCopyFlags})
+                                : plan.refusal;
     if (!verdict.Succeeded()) {
         return Report(p, verdict);
     }
@@ -75,10 +92,12 @@ int InteractiveRun(Platform& p, ProgramWindows& windows, const Settings& setting
     return kExitSuccess;
 }
 
-// A Silent Mode run. The output folder comes first, settled as Force says:
-// tested (and asked for when missing), created, or neither.
+// A Silent Mode run. The output folder comes first: empty means none is
+// set, relative means beside Brisa.ini; then, as Force says, it is asked for
+// when missing, made once the run is sure to copy, or neither.
 int SilentRun(Platform& p, ProgramWindows& windows, const Settings& settings,
               const SilentSettings& silent, const std::wstring& arguments) {
+    const std::wstring where = L" in section [Silent] of " + settings.Path();
     if (silent.locationTooLong) {
         // Only its start came back: a folder of that name is not the one
         // the user wrote, so nothing is created or copied there.
@@ -88,8 +107,18 @@ int SilentRun(Platform& p, ProgramWindows& windows, const Settings& settings,
                          kMbExclamation, L"Error");
         return kExitNoOutputFolder;
     }
-    CopyOptions options{AddBackslash(silent.location)};
-    if (silent.force == 0 && !p.fs.FolderExists(options.outputFolder)) {
+    if (silent.location.empty() && silent.force != 0) {
+        p.ui.ShowMessage(
+            L"No output folder is set: Location" + where + L" is empty, so nothing was copied.",
+            kMbExclamation, L"Error");
+        return kExitNoOutputFolder;
+    }
+    const std::wstring iniFolder = settings.Path().substr(0, NameStart(settings.Path()));
+    CopyOptions options{silent.location.empty()
+                            ? std::wstring()
+                            : AddBackslash(Absolute(p.fs, iniFolder, silent.location))};
+    if (silent.force == 0 &&
+        (options.outputFolder.empty() || !p.fs.FolderExists(options.outputFolder))) {
         // The dialog's folder is used; its attribute boxes are not, the set
         // of section Silent is read below.
         FolderChoice from = silent;
@@ -99,9 +128,6 @@ int SilentRun(Platform& p, ProgramWindows& windows, const Settings& settings,
             return kExitCancelled;
         }
         options.outputFolder = AddBackslash(choice->location);
-    } else if (silent.force == 1 && !MakeSureDirectoryPathExists(p.fs, options.outputFolder)) {
-        p.ui.ShowMessage(L"Not to Create Folder", kMbExclamation, L"Error");
-        return kExitNoOutputFolder;
     }
     p.shell.AddTrayIcon(p.ui.ProgressWindow(), p.process.ProductName());
 
@@ -109,10 +135,21 @@ int SilentRun(Platform& p, ProgramWindows& windows, const Settings& settings,
     // attribute when it is not 0: a greyed 2 is on, not a different bit.
     options.attributes = silent.AttributeSet();
     options.setAttributes = silent.attributePass;
+    options.verify = silent.verify == 1;
 
     // The own engine, unless Engine=1 asks for the shell's copy.
     const bool shell = silent.engine == 1;
-    const Verdict verdict = CollectAndCopy(p, arguments, options, {!shell, kSilentCopyFlags});
+    const Plan plan = PlanCopy(p, arguments, options, shell);
+    Verdict verdict = plan.refusal;
+    if (verdict.Succeeded() && silent.force == 1 && !plan.sources.files.empty() &&
+        !MakeSureDirectoryPathExists(p.fs, options.outputFolder)) {
+        p.shell.RemoveTrayIcon();
+        p.ui.ShowMessage(L"Not to Create Folder", kMbExclamation, L"Error");
+        return kExitNoOutputFolder;
+    }
+    if (verdict.Succeeded()) {
+        verdict = Copy(p, plan, options, {!shell, kSilentCopyFlags});
+    }
     p.shell.RemoveTrayIcon();
     return verdict.Succeeded() ? kExitSuccess : Report(p, verdict);
 }

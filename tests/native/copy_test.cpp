@@ -22,8 +22,12 @@ class CopyTest : public ::testing::Test {
     // The sent items collected and copied as a run does; the exit code.
     int Copy(const std::wstring& arguments, bool ownEngine = false) {
         sources = CollectSources(m.platform, arguments, options.outputFolder);
-        verdict = CopyFiles(m.platform, sources.files, options,
-                            {ownEngine, kSilentCopyFlags, Machine::kProgress});
+        const std::vector<std::wstring> to = Destinations(sources.files, options.outputFolder);
+        verdict = CheckBeforeCopy(m.fs, sources.files, to, options.outputFolder, !ownEngine);
+        if (verdict.Succeeded()) {
+            verdict = CopyFiles(m.platform, sources.files, to, options,
+                                {ownEngine, kSilentCopyFlags, Machine::kProgress});
+        }
         return sources.missing.empty() ? verdict.exitCode : -1;
     }
     std::wstring Landed() const {  // the destinations below the output folder
@@ -80,8 +84,7 @@ TEST_F(CopyTest, TheWalkEntersEachFolderOnceAndNeverTheOutputFolder) {
     m.fs.AddLink(L"C:\\Docs\\Sub\\Loop", L"C:\\Docs");
     m.fs.AddLink(L"C:\\Docs\\Again", L"C:\\Docs\\Outer");
     m.fs.AddLink(L"E:", L"C:\\");
-    const std::wstring tree =
-        L"Docs\\a.txt|Docs\\x|Docs\\x.|Docs\\Outer\\b.txt|Docs\\Sub\\c.txt|";
+    const std::wstring tree = L"Docs\\a.txt|Docs\\x|Docs\\x.|Docs\\Outer\\b.txt|Docs\\Sub\\c.txt|";
     // clang-format off
     const struct { const wchar_t *arguments, *output, *landed; } cases[] = {
         {L"C:\\Docs", L"c:\\docs\\out\\", tree.c_str()},
@@ -106,8 +109,8 @@ TEST_F(CopyTest, RefusalsBeforeTheCopyTouchNothing) {
     const std::wstring o253 = L"D:\\" + std::wstring(249, L'o') + L"\\";
     for (const std::wstring& file :
          {n259, n260, L"D:\\Out\\a.txt"s, L"D:\\Out\\Proj\\x.txt"s, L"C:\\A\\x.txt"s,
-          L"C:\\B\\X.TXT"s, L"C:\\A\\Sub\\y.txt"s, L"C:\\B\\Sub\\y.txt"s,
-          L"C:\\A\\Résumé.txt"s, L"C:\\B\\RÉSUMÉ.txt"s, L"C:\\D\\x."s, L"C:\\D\\aux.txt"s}) {
+          L"C:\\B\\X.TXT"s, L"C:\\A\\Sub\\y.txt"s, L"C:\\B\\Sub\\y.txt"s, L"C:\\A\\Résumé.txt"s,
+          L"C:\\B\\RÉSUMÉ.txt"s, L"C:\\D\\x."s, L"C:\\D\\aux.txt"s}) {
         m.fs.Add(file);
     }
     const std::wstring tooLong = L"These paths are too long for the copy (260 characters or more)";
@@ -126,7 +129,8 @@ TEST_F(CopyTest, RefusalsBeforeTheCopyTouchNothing) {
         {L"D:\\Out\\", L"C:\\A\\Résumé.txt C:\\B\\RÉSUMÉ.txt",  // nor does it beyond ASCII
          L"These files have the same name below the output folder, so nothing was copied:"
          L"\r\nC:\\A\\Résumé.txt\r\nC:\\B\\RÉSUMÉ.txt"},
-        {L"D:\\Out\\", L"C:\\D", L"Windows' copy would change these names (a name that ends in a "
+        {L"D:\\Out\\", L"C:\\D",
+         L"Windows' copy would change these names (a name that ends in a "
          L"dot or a space, or a device name such as CON), so nothing was copied:\r\nC:\\D\\x."
          L"\r\nD:\\Out\\D\\x.\r\nC:\\D\\aux.txt\r\nD:\\Out\\D\\aux.txt"},
     };
@@ -218,7 +222,8 @@ TEST_F(CopyTest, TheEngineCopiesWhatItCanAndNamesTheRest) {
     options = {L"D:\\Out\\New\\", kRhs, true};
     sources = CollectSources(m.platform, L"C:\\Docs\\Proj", options.outputFolder);
     m.fs.infoQueries = 0;
-    verdict = CopyFiles(m.platform, sources.files, options, {true});
+    verdict = CopyFiles(m.platform, sources.files,
+                        Destinations(sources.files, options.outputFolder), options, {true});
     EXPECT_EQ(verdict.message,
               L"The copy did not complete: not every file was copied.\r\n\r\nNot copied (1):"
               L"\r\nerror 32\r\n  D:\\Out\\New\\Proj\\Sub\\locked.txt");

@@ -164,10 +164,10 @@ TEST_F(RunTest, EveryNameAndFolderExactlyOnce) {
     scratch::RemoveTree(out);
     run = RunBrisa(docs + L"\\A\\Résumé.txt " + docs + L"\\B\\RÉSUMÉ.txt");
     EXPECT_EQ(run.exitCode, 4u);
-    EXPECT_EQ(Said(run.messages), L"Larkspur Ver.1.52: These files have the same name below the "
-                                  L"output folder, so nothing was copied:\r\n" +
-                                      docs + L"\\A\\Résumé.txt\r\n" + docs +
-                                      L"\\B\\RÉSUMÉ.txt\n");
+    EXPECT_EQ(Said(run.messages),
+              L"Larkspur Ver.1.52: These files have the same name below the "
+              L"output folder, so nothing was copied:\r\n" +
+                  docs + L"\\A\\Résumé.txt\r\n" + docs + L"\\B\\RÉSUMÉ.txt\n");
     EXPECT_EQ(Attributes(out), INVALID_FILE_ATTRIBUTES) << "no folder made";
 }
 
