@@ -154,7 +154,7 @@ uint64_t ListBytes(const Sources& state) {
 int RunMemory(const std::wstring& folder) {
     Machine m;
     m.ui.ShowProgressWindow();
-    m.fs.ListFolder(AddBackslash(folder), [](std::wstring_view, uint32_t) {});
+    m.fs.ListFolder(AddBackslash(folder), [](std::wstring_view, uint32_t, uint64_t) {});
     Sources state;
     const Memory before = ProcessMemory();
     CollectFiles(m.platform, folder, L"", state);

@@ -170,7 +170,7 @@ Verdict CopyFiles(Platform& p, const std::vector<SourceFile>& files,
         return Verdict{};  // only empty folders were sent: nothing to copy
     }
     if (method.ownEngine) {
-        return CopyWithEngine(p, files, to, options, EngineThreads());
+        return CopyWithEngine(p, files, to, options, EngineThreads(), method.progress);
     }
 
     const std::vector<FileInfo> before = ClearAttributesInTheWay(p.fs, to);
@@ -178,26 +178,27 @@ Verdict CopyFiles(Platform& p, const std::vector<SourceFile>& files,
         method.owner, MultiString(files, &SourceFile::path), MultiString(to), method.shellFlags);
     // The shell's answer alone does not say what it did: every copy is
     // looked at, and what it copied before it stopped stays, without the
-    // chosen attributes.
+    // chosen attributes. Attributes are given only to whole copies, and only
+    // when the shell finished.
     std::vector<Miss> notCopied, noAttributes;
-    std::vector<size_t> copied;
+    AttributeCheck check;
     for (size_t k = 0; k < to.size(); ++k) {
-        if (const ErrorCode error = CheckCopy(p.fs, files[k].path, to[k], before[k])) {
-            notCopied.push_back({to[k], error});
-        } else {
-            copied.push_back(k);
+        const ErrorCode missed = CheckCopy(p.fs, files[k].path, to[k], before[k]);
+        const ErrorCode bare =
+            missed || outcome.result != 0 || !options.setAttributes
+                ? kNoError
+                : GiveAttributes(p.fs, to[k], options.attributes & kAttributeSet, check);
+        if (missed) {
+            notCopied.push_back({to[k], missed});
+        } else if (bare) {
+            noAttributes.push_back({to[k], bare});
+        }
+        if (method.progress) {
+            method.progress->Done({to[k], before[k].Exists(), missed, bare, files[k].size});
         }
     }
     if (outcome.result != 0) {
         return Aborted(p.fs, std::move(notCopied));
-    }
-    AttributeCheck check;
-    for (size_t i = 0; i < copied.size() && options.setAttributes; ++i) {
-        const std::wstring& copy = to[copied[i]];
-        if (const ErrorCode error =
-                GiveAttributes(p.fs, copy, options.attributes & kAttributeSet, check)) {
-            noAttributes.push_back({copy, error});
-        }
     }
     return Incomplete(p.fs, std::move(notCopied), std::move(noAttributes),
                       outcome.anyOperationsAborted);

@@ -61,13 +61,35 @@ struct CopyOptions {
     bool verify = false;         // each copy read back and compared with its source
 };
 
+// What became of one file, as the copy tells it.
+struct FileReport {
+    const std::wstring& to;
+    bool replaced;           // a file stood there before
+    ErrorCode notCopied;     // kNoError: copied
+    ErrorCode noAttributes;  // kNoError: with its attributes (or none were asked)
+    uint64_t size;           // of the source, as listed
+};
+
+// Who follows a copy while it runs, and may stop it. Continue and Done are
+// called from any of the copy's threads; Tick only from the one that lets
+// the window system in, after each of its files.
+class CopyProgress {
+  public:
+    virtual ~CopyProgress() = default;
+    // Before each file: false starts no more files.
+    virtual bool Continue() = 0;
+    virtual void Done(const FileReport& file) = 0;
+    virtual void Tick() = 0;
+};
+
 // How the files are copied: one request of the shell's file operation with
 // shellFlags, its dialogs owned by owner; or, with ownEngine, the program's
-// own engine (copy/engine.h).
+// own engine (copy/engine.h), which progress can follow and stop.
 struct CopyMethod {
     bool ownEngine = false;
     uint32_t shellFlags = 0;
     WindowRef owner = 0;
+    CopyProgress* progress = nullptr;
 };
 
 // What stops a run before anything is copied, with nothing touched: for

@@ -47,7 +47,7 @@ std::vector<uint32_t> PrepareDestinations(FileSystem& fs, const std::vector<std:
     std::unordered_map<std::wstring, std::unordered_map<std::wstring, uint32_t>> entries;
     auto list = [&](const std::wstring& folder) {
         auto& names = entries[Folded(folder)];
-        fs.ListFolder(folder, [&](std::wstring_view name, uint32_t attributes) {
+        fs.ListFolder(folder, [&](std::wstring_view name, uint32_t attributes, uint64_t) {
             names.emplace(Folded(name), attributes);
         });
     };
@@ -132,7 +132,7 @@ unsigned EngineThreads() {
 
 Verdict CopyWithEngine(Platform& p, const std::vector<SourceFile>& files,
                        const std::vector<std::wstring>& to, const CopyOptions& options,
-                       unsigned threads) {
+                       unsigned threads, CopyProgress* progress) {
     const std::vector<uint32_t> existing = PrepareDestinations(p.fs, to, options.outputFolder);
     CopyRequest request;
     if (options.setAttributes) {
@@ -143,20 +143,32 @@ Verdict CopyWithEngine(Platform& p, const std::vector<SourceFile>& files,
     std::vector<Outcome> outcomes(files.size());
     std::atomic<size_t> next{0};
     // Once the drive is full, no file is started: each would be written in
-    // part and deleted again. Those in flight end as they can.
-    std::atomic<bool> full{false};
+    // part and deleted again. Nor once the run is stopped. Those in flight
+    // end as they can.
+    std::atomic<bool> full{false}, stopped{false};
     auto work = [&](bool yields) {
         for (size_t i; (i = next.fetch_add(1)) < files.size();) {
-            if (full.load()) {
-                outcomes[i].notCopied = kErrorDiskFull;
+            if (!stopped.load() && progress && !progress->Continue()) {
+                stopped.store(true);
+            }
+            if (stopped.load() || full.load()) {
+                outcomes[i].notCopied =
+                    stopped.load() ? ErrorCode{kErrorNotStarted} : kErrorDiskFull;
             } else {
                 outcomes[i] = CopyOne(p.fs, files[i].path, to[i], existing[i], request, check);
                 if (DiskFull(outcomes[i].notCopied)) {
                     full.store(true);
                 }
             }
+            if (progress) {
+                progress->Done({to[i], existing[i] != kInvalidAttributes, outcomes[i].notCopied,
+                                outcomes[i].noAttributes, files[i].size});
+            }
             if (yields) {
                 p.ui.YieldToWindowSystem();
+                if (progress) {
+                    progress->Tick();
+                }
             }
         }
     };
@@ -177,6 +189,10 @@ Verdict CopyWithEngine(Platform& p, const std::vector<SourceFile>& files,
         } else if (outcomes[i].noAttributes != kNoError) {
             noAttributes.push_back({to[i], outcomes[i].noAttributes});
         }
+    }
+    if (stopped.load()) {
+        const size_t copied = files.size() - notCopied.size();
+        return Stopped(p.fs, copied, files.size(), std::move(notCopied), std::move(noAttributes));
     }
     return Incomplete(p.fs, std::move(notCopied), std::move(noAttributes), false);
 }

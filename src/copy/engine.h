@@ -26,6 +26,6 @@ unsigned EngineThreads();
 // attributes. Open Explorer windows are told once, at the end.
 Verdict CopyWithEngine(Platform& p, const std::vector<SourceFile>& files,
                        const std::vector<std::wstring>& to, const CopyOptions& options,
-                       unsigned threads);
+                       unsigned threads, CopyProgress* progress = nullptr);
 
 }  // namespace larkspur

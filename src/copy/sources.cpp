@@ -36,8 +36,8 @@ std::wstring ArgumentString(const std::wstring& commandLine) {
     return commandLine.substr(end);
 }
 
-SentItems SplitArgs(const std::wstring& text, FileSystem& fs) {
-    SentItems items;
+std::vector<std::wstring> ArgumentPaths(const std::wstring& text) {
+    std::vector<std::wstring> paths;
     for (size_t start = 0; start <= text.size();) {
         std::wstring path;
         if (start < text.size() && text[start] == L'"') {
@@ -57,9 +57,16 @@ SentItems SplitArgs(const std::wstring& text, FileSystem& fs) {
             path = text.substr(start, space - start);
             start = space + 1;
         }
-        if (path.empty()) {
-            continue;  // an extra space outside quotes, or ""
+        if (!path.empty()) {  // an extra space outside quotes, or "", names nothing
+            paths.push_back(std::move(path));
         }
+    }
+    return paths;
+}
+
+SentItems SplitArgs(const std::wstring& text, FileSystem& fs) {
+    SentItems items;
+    for (std::wstring& path : ArgumentPaths(text)) {
         const uint32_t attributes = fs.Attributes(path);
         if (attributes == kInvalidAttributes) {
             items.missing.push_back(std::move(path));
@@ -90,7 +97,7 @@ SourceFile SentFile(FileSystem& fs, const std::wstring& path) {
         name = full.substr(nameStart);
     }
     const size_t rootLength = folder.size();
-    return {std::move(folder) + name, rootLength};
+    return {std::move(folder) + name, rootLength, fs.Info(full).size};
 }
 
 }  // namespace

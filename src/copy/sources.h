@@ -18,6 +18,7 @@ namespace larkspur {
 struct SourceFile {
     std::wstring path;
     size_t rootLength = 0;
+    uint64_t size = 0;  // as the folder listed it
 
     std::wstring_view Relative() const { return std::wstring_view(path).substr(rootLength); }
 };
@@ -50,7 +51,11 @@ struct SentItems {
     std::vector<std::wstring> missing;
 };
 
-// The paths of the argument string, quotes taken off, sorted.
+// The paths of the argument string, quotes taken off, in their order.
+std::vector<std::wstring> ArgumentPaths(const std::wstring& arguments);
+
+// The paths of the argument string sorted into folders, files and missing
+// items.
 SentItems SplitArgs(const std::wstring& arguments, FileSystem& fs);
 
 // Appends every file below folder, at any depth, to sources: a folder's own

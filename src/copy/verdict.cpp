@@ -67,6 +67,8 @@ std::wstring ReasonText(FileSystem& fs, ErrorCode reason) {
             return L"The copy is not the size of its file.";
         case kErrorCopyKept:
             return L"The file already there was kept.";
+        case kErrorNotStarted:
+            return L"The copy was stopped before this file.";
         case kErrorLinkLoop:
             return L"A folder link that leads back into a folder it lies in was not followed.";
         default:
@@ -114,15 +116,37 @@ Verdict Incomplete(FileSystem& fs, std::vector<Miss> notCopied, std::vector<Miss
     return verdict;
 }
 
+Verdict Stopped(FileSystem& fs, size_t copied, size_t total, std::vector<Miss> notCopied,
+                std::vector<Miss> noAttributes) {
+    Verdict verdict;
+    verdict.exitCode = kExitStopped;
+    verdict.message = L"Stopped: " + std::to_wstring(copied) + L" of " + std::to_wstring(total) +
+                      L" files were copied.";
+    AppendGroup(verdict.message, fs, L"Not copied", notCopied);
+    AppendGroup(verdict.message, fs, L"Attributes not set", noAttributes);
+    verdict.notCopied = std::move(notCopied);
+    verdict.noAttributes = std::move(noAttributes);
+    return verdict;
+}
+
 Verdict WithSkipped(FileSystem& fs, Verdict verdict, const std::vector<Miss>& skipped) {
     if (skipped.empty() || verdict.exitCode == kExitBadInput) {
         return verdict;
     }
     std::vector<Miss> notCopied = skipped;
     notCopied.insert(notCopied.end(), verdict.notCopied.begin(), verdict.notCopied.end());
-    return verdict.exitCode == kExitAborted
-               ? Aborted(fs, std::move(notCopied))
-               : Incomplete(fs, std::move(notCopied), std::move(verdict.noAttributes), true);
+    if (verdict.exitCode == kExitAborted) {
+        return Aborted(fs, std::move(notCopied));
+    }
+    if (verdict.exitCode == kExitStopped) {
+        verdict.notCopied = std::move(notCopied);
+        const size_t prefix = verdict.message.find(L"\r\n");
+        verdict.message.resize(prefix == std::wstring::npos ? verdict.message.size() : prefix);
+        AppendGroup(verdict.message, fs, L"Not copied", verdict.notCopied);
+        AppendGroup(verdict.message, fs, L"Attributes not set", verdict.noAttributes);
+        return verdict;
+    }
+    return Incomplete(fs, std::move(notCopied), std::move(verdict.noAttributes), true);
 }
 
 }  // namespace larkspur

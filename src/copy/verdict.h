@@ -19,6 +19,7 @@ enum ExitCode : int {
     kExitIncomplete = 3,      // some files were not copied or did not get their attributes
     kExitBadInput = 4,        // sent items that cannot be copied as they are; nothing copied
     kExitNoOutputFolder = 5,  // the output folder could not be created
+    kExitStopped = 6,         // stopped by the user (or the session's end) before the end
 };
 
 // Reasons the copy itself finds, beside the system's and the platform's.
@@ -29,6 +30,7 @@ enum : ErrorCode {
     kErrorCopyIncomplete = 0x20000013,     // after the shell's copy, the copy's size is wrong
     kErrorCopyKept = 0x20000014,           // the file that stood there was not replaced
     kErrorLinkLoop = 0x20000015,           // a folder link back into a folder it lies in
+    kErrorNotStarted = 0x20000016,         // the run was stopped before this file
 };
 
 // The text that says why: the program's own for its own reasons, the
@@ -67,6 +69,12 @@ Verdict Aborted(FileSystem& fs, std::vector<Miss> notCopied);
 // 3); success when both are empty and nothing was skipped.
 Verdict Incomplete(FileSystem& fs, std::vector<Miss> notCopied, std::vector<Miss> noAttributes,
                    bool someSkipped);
+
+// The copy was stopped before it ended: how many of how many files were
+// copied, then the copies that are missing and those that lack their
+// attributes, with their reasons (exit 6).
+Verdict Stopped(FileSystem& fs, size_t copied, size_t total, std::vector<Miss> notCopied,
+                std::vector<Miss> noAttributes);
 
 // The verdict with the folders the walk did not follow added to what was not
 // copied; a refusal before the copy stays as it is.

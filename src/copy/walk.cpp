@@ -101,7 +101,7 @@ void CollectFiles(Platform& p, const std::wstring& folder, const OutputFolder& o
         entered.push_back({dir, parent, id});
         subfolders.clear();
         const ErrorCode error =
-            p.fs.ListFolder(dir, [&](std::wstring_view name, uint32_t attributes) {
+            p.fs.ListFolder(dir, [&](std::wstring_view name, uint32_t attributes, uint64_t size) {
                 if (attributes & kAttrDirectory) {
                     if (name == L"." || name == L"..") {
                         return;
@@ -124,7 +124,7 @@ void CollectFiles(Platform& p, const std::wstring& folder, const OutputFolder& o
                 } else {
                     std::wstring file = dir;
                     file.append(name);
-                    sources.files.push_back({std::move(file), rootLength});
+                    sources.files.push_back({std::move(file), rootLength, size});
                 }
                 p.ui.YieldToWindowSystem();
             });

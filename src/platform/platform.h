@@ -104,16 +104,21 @@ class FileSystem {
     // way the platform resolves it; the path unchanged when that fails.
     virtual std::wstring FullPath(const std::wstring& path) = 0;
 
-    // Lists every entry of a folder (given with its trailing backslash), in
+    // Lists every entry of a folder (given with its trailing backslash), with
+    // its attributes and size (0 for a folder), in
     // the platform's enumeration order, hidden and system entries included,
     // "." and ".." included where the platform returns them. Answers why
     // the folder cannot be listed, or kNoError (a folder with no entries at
     // all, such as an empty drive root, is listed: it is empty).
-    using EntrySink = std::function<void(std::wstring_view name, uint32_t attributes)>;
+    using EntrySink =
+        std::function<void(std::wstring_view name, uint32_t attributes, uint64_t size)>;
     virtual ErrorCode ListFolder(const std::wstring& folder, const EntrySink& sink) = 0;
 
     // The system's text for an error code, one line without a closing break.
     virtual std::wstring ErrorText(ErrorCode error) = 0;
+
+    // Appends bytes to the file at path, which is created when missing.
+    virtual ErrorCode Append(const std::wstring& path, std::string_view bytes) = 0;
 
     bool FolderExists(const std::wstring& path) {
         const uint32_t attributes = Attributes(path);
@@ -157,6 +162,13 @@ enum : int {
     kFolderSendTo = 9,    // the user's Send To menu
 };
 
+// Why a run is being stopped before it has copied everything.
+enum class StopReason : uint8_t {
+    kNone,
+    kUser,        // "Stop copying" in the notification icon's menu
+    kSessionEnd,  // the user logs off, or Windows shuts down
+};
+
 class Shell {
   public:
     virtual ~Shell() = default;
@@ -165,9 +177,15 @@ class Shell {
     // one destination per source; owner owns the shell's own dialogs.
     virtual CopyOutcome CopyFiles(WindowRef owner, const std::wstring& from, const std::wstring& to,
                                   uint32_t flags) = 0;
-    // The notification-area icon of a Silent Mode run, with tip as its text.
+    // The notification-area icon of a Silent Mode run, with tip as its text;
+    // its menu offers to stop the copy (Ui::Stopping). Called from the thread
+    // that owns the owner window.
     virtual void AddTrayIcon(WindowRef owner, const std::wstring& tip) = 0;
+    virtual void SetTrayTip(const std::wstring& tip) = 0;  // lines split by \n
     virtual void RemoveTrayIcon() = 0;
+    // Whether a stop was asked for while the icon is shown (its menu's "Stop
+    // copying", or the session's end), and why; cheap, from any thread.
+    virtual StopReason Stopping() = 0;
     // Tells open Explorer windows that the content of folder changed.
     virtual void NotifyFolderChanged(const std::wstring& folder) = 0;
 
@@ -234,6 +252,10 @@ class Process {
     // and the application title.
     virtual std::wstring ProductName() = 0;
     virtual std::wstring AppTitle() = 0;
+    // The local time, "2026-12-07 05:30:01"; and milliseconds of a steady
+    // clock, only compared with each other.
+    virtual std::wstring LocalTime() = 0;
+    virtual uint64_t Milliseconds() = 0;
     // Ends the process with the given exit code. Never returns.
     [[noreturn]] virtual void Exit(int code) = 0;
 };

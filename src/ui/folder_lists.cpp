@@ -72,7 +72,8 @@ ErrorCode Subfolders(FileSystem& fs, const std::wstring& folder, std::vector<std
     if (attributes != kInvalidAttributes && !(attributes & kAttrDirectory)) {
         return ERROR_DIRECTORY;
     }
-    const ErrorCode error = fs.ListFolder(base, [&](std::wstring_view name, uint32_t entry) {
+    const ErrorCode error = fs.ListFolder(base, [&](std::wstring_view name, uint32_t entry,
+                                                    uint64_t) {
         if ((entry & kAttrDirectory) && !(entry & kAttrHidden) && name != L"." && name != L"..") {
             names.emplace_back(name);
         }

@@ -86,6 +86,17 @@ std::optional<FileId> MemFs::Identity(const std::wstring& path) {
     return FileId{1, node->id};  // one volume: ids are unique across drives
 }
 
+ErrorCode MemFs::Append(const std::wstring& path, std::string_view bytes) {
+    std::lock_guard lock(mutex_);
+    if (unwritable.count(path)) {
+        return kErrorAccessDenied;
+    }
+    std::string& text = appended[path];
+    text.append(bytes);
+    Add(path).size = text.size();
+    return kNoError;
+}
+
 void MemFs::Remove(const std::wstring& path) {
     Node* parent = Find(path.substr(0, path.find_last_of(L'\\')));
     std::erase_if(parent->children, [&](auto& child) { return child.get() == Find(path); });
@@ -132,11 +143,11 @@ ErrorCode MemFs::ListFolder(const std::wstring& folder, const EntrySink& sink) {
         return kErrorAccessDenied;
     }
     if (folder.size() > 3) {
-        sink(L".", kAttrDirectory);
-        sink(L"..", kAttrDirectory);
+        sink(L".", kAttrDirectory, 0);
+        sink(L"..", kAttrDirectory, 0);
     }
     for (auto& child : node->children) {
-        sink(child->name, child->attributes);
+        sink(child->name, child->attributes, child->size);
     }
     return kNoError;
 }

@@ -52,6 +52,8 @@ class MemFs : public FileSystem {
     bool archiveSticks = false;                 // files always have Archive, as under Wine
     std::set<wchar_t> unready;
     int nameQueries = 0, infoQueries = 0;
+    std::map<std::wstring, std::string> appended;  // what Append wrote, by path
+    std::set<std::wstring> unwritable;
 
     // Writes a file as the platform would, within the free space: false when
     // it does not fit, with whatever did fit left behind when partial.
@@ -69,6 +71,7 @@ class MemFs : public FileSystem {
     bool SetAttributes(const std::wstring& path, uint32_t attributes) override;
     FileInfo Info(const std::wstring& path) override;
     std::optional<FileId> Identity(const std::wstring& path) override;
+    ErrorCode Append(const std::wstring& path, std::string_view bytes) override;
     ErrorCode Copy(const std::wstring& from, const std::wstring& to,
                    const CopyRequest& request) override;
 
@@ -94,6 +97,11 @@ struct Machine : Shell, ProfileStore, Ui, ProgramWindows, Process {
     std::optional<OutputFolderChoice> choice = OutputFolderChoice{0, L"D:\\Out"};
     bool settingsSaved = true, readOnly = false;
     int yields = 0;
+    // Stopping answers stop from its (stopAfter + 1)th call on; the clock
+    // moves only when a test moves it.
+    StopReason stop = StopReason::kNone;
+    int stopAfter = 0, stopCalls = 0;
+    uint64_t clock = 0;
     std::wstring commandLine;
     static constexpr WindowRef kProgress = 0x2002;
 
@@ -102,6 +110,8 @@ struct Machine : Shell, ProfileStore, Ui, ProgramWindows, Process {
 
     CopyOutcome CopyFiles(WindowRef owner, const std::wstring& from, const std::wstring& to,
                           uint32_t flags) override;
+    void SetTrayTip(const std::wstring& tip) override { log.push_back(L"tray tip " + tip); }
+    StopReason Stopping() override { return ++stopCalls > stopAfter ? stop : StopReason::kNone; }
     void AddTrayIcon(WindowRef owner, const std::wstring& tip) override {
         log.push_back(L"tray add " + std::to_wstring(owner) + L" " + tip);
     }
@@ -134,6 +144,8 @@ struct Machine : Shell, ProfileStore, Ui, ProgramWindows, Process {
     std::wstring ProgramPath() override { return L"C:\\Tools\\Brisa.exe"; }
     std::wstring ProductName() override { return L"Larkspur Ver.1.52"; }
     std::wstring AppTitle() override { return L"Larkspur"; }
+    std::wstring LocalTime() override { return L"2026-12-07 05:30:01"; }
+    uint64_t Milliseconds() override { return clock; }
     [[noreturn]] void Exit(int) override { std::abort(); }  // only EndProgram calls it
 };
 

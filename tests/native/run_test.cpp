@@ -2,6 +2,8 @@
 // which copy, which message and which exit code, in which order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "copy/verdict.h"
 #include "fakes.h"
 
@@ -111,6 +113,78 @@ TEST(Run, SilentModeCopiesWithItsOwnSettingsUnderItsIcon) {
     m.Set(L"Silent", L"Use=1|Force=1|Location=D:\\New");
     EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt C:\\Docs\\gone.txt"), kExitBadInput);
     EXPECT_FALSE(m.fs.Find(L"D:\\New"));
+}
+
+// A Silent Mode run with Log keeps a line per file and a summary; with
+// Quiet it shows no message; stopped, it starts no more files and names
+// them (exit 6); a log that cannot be written does not stop the copy, but
+// the run says so. Per-file lines come from two threads, so they are
+// compared in sorted order.
+TEST(Run, SilentModeLogsEveryFileAndStopsWhenAsked) {
+    const std::string start =
+        "\xEF\xBB\xBF"
+        "2026-12-07 05:30:01\tstart\titems=1\toutput=D:\\Out\\\t"
+        "attributes=H\tengine=own\tthreads=";
+    // clang-format off
+    const struct { const wchar_t* settings; int stopAfter; int exitCode; const char* lines;
+                   const wchar_t* message; } cases[] = {
+        {L"Quiet=1", 99, kExitIncomplete,
+            "copied\tD:\\Out\\Proj\\a.txt|"
+            "end\tfiles=4\tcopied=3\tbytes=7\tfailed=2\tseconds=0.0\texit=3|"
+            "no-attributes\tD:\\Out\\Proj\\d.txt\tThe drive did not keep the attributes given to the copy.|"
+            "not-copied\tD:\\Out\\Proj\\c.txt\terror 32|"
+            "replaced\tD:\\Out\\Proj\\b.txt|", nullptr},
+        {L"Quiet=0", 2, kExitStopped, nullptr, L"Stopped: 2 of 4 files were copied.\r\n\r\n"
+            L"Not copied (2):\r\nThe copy was stopped before this file.\r\n"},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        Machine m;
+        m.fs.Add(L"C:\\Docs\\Proj\\a.txt").size = 1;
+        m.fs.Add(L"C:\\Docs\\Proj\\b.txt").size = 2;
+        m.fs.Add(L"C:\\Docs\\Proj\\c.txt").size = 3;
+        m.fs.Add(L"C:\\Docs\\Proj\\d.txt").size = 4;
+        m.fs.Add(L"D:\\Out\\Proj\\b.txt");
+        if (c.lines) {
+            m.fs.failCopy.insert(L"C:\\Docs\\Proj\\c.txt");
+            m.fs.dropping[L"D:\\Out\\Proj\\d.txt"] = kAttrHidden;
+        }
+        m.stop = StopReason::kUser;
+        m.stopAfter = c.stopAfter;
+        m.Set(L"Silent", std::wstring(L"Use=1|Force=1|Location=D:\\Out|Attributes=1|Hidden=1|"
+                                      L"Log=Logs\\run.log|") +
+                             c.settings);
+        EXPECT_EQ(m.Run(L"C:\\Docs\\Proj"), c.exitCode) << c.settings;
+        const std::string log = m.fs.appended[L"C:\\Tools\\Logs\\run.log"];
+        EXPECT_EQ(log.substr(0, start.size()), start);
+        std::vector<std::string> lines;
+        for (size_t at = log.find("\r\n") + 2; at < log.size(); at = log.find("\r\n", at) + 2) {
+            lines.push_back(log.substr(at + 20, log.find("\r\n", at) - at - 20));
+        }
+        std::sort(lines.begin(), lines.end());
+        std::string joined;
+        for (const std::string& line : lines) {
+            joined += line + "|";
+        }
+        if (c.lines) {
+            EXPECT_EQ(joined, c.lines);
+            EXPECT_EQ(m.log.back(), L"tray remove") << "Quiet: no message";
+        } else {
+            EXPECT_NE(joined.find("end\tfiles=4\tcopied=2\tbytes="), std::string::npos) << joined;
+            EXPECT_NE(joined.find("exit=6\tstopped=user|"), std::string::npos) << joined;
+            EXPECT_EQ(m.log.back().find(L"message " + std::wstring(c.message)), 0u) << m.log.back();
+        }
+    }
+    // A log that cannot be written: the copy is made, and the run says so.
+    Machine m;
+    m.fs.Add(L"C:\\Docs\\a.txt");
+    m.fs.unwritable.insert(L"D:\\run.log");
+    m.Set(L"Silent", L"Use=1|Force=1|Location=D:\\Out|Log=D:\\run.log");
+    EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), kExitIncomplete);
+    EXPECT_TRUE(m.fs.Find(L"D:\\Out\\a.txt"));
+    EXPECT_EQ(m.log.back(),
+              L"message The log could not be written: D:\\run.log\r\nerror 5 | "
+              L"0x10030 | Larkspur Ver.1.52");
 }
 
 // The interactive dialog starts from section Setting as read, the copy

@@ -344,13 +344,25 @@ ErrorCode Win32FileSystem::ListFolder(const std::wstring& folder, const EntrySin
         return error == ERROR_FILE_NOT_FOUND ? kNoError : error;
     }
     do {
-        sink(data.cFileName, data.dwFileAttributes);
+        sink(data.cFileName, data.dwFileAttributes,
+             (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
     } while (FindNextFileW(find.get(), &data));
     return kNoError;
 }
 
 std::wstring Win32FileSystem::ErrorText(ErrorCode error) {
     return SystemErrorText(error);
+}
+
+ErrorCode Win32FileSystem::Append(const std::wstring& path, std::string_view bytes) {
+    const FileHandle file(CreateFileW(ForApi(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
+                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (!file.valid() ||
+        !WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+        return GetLastError();
+    }
+    return written == bytes.size() ? kNoError : kErrorDiskFull;
 }
 
 std::wstring SystemErrorText(DWORD error) {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <map>
 #include <mutex>
 #include <string>
@@ -46,6 +47,7 @@ class Win32FileSystem : public FileSystem {
     std::wstring FullPath(const std::wstring& path) override;
     ErrorCode ListFolder(const std::wstring& folder, const EntrySink& sink) override;
     std::wstring ErrorText(ErrorCode error) override;
+    ErrorCode Append(const std::wstring& path, std::string_view bytes) override;
     bool DriveReady(wchar_t letter) override;
     bool CreateFolder(const std::wstring& path) override;
     bool SetAttributes(const std::wstring& path, uint32_t attributes) override;
@@ -70,16 +72,27 @@ class Win32Shell : public Shell {
     CopyOutcome CopyFiles(WindowRef owner, const std::wstring& from, const std::wstring& to,
                           uint32_t flags) override;
     void AddTrayIcon(WindowRef owner, const std::wstring& tip) override;
+    void SetTrayTip(const std::wstring& tip) override;
     void RemoveTrayIcon() override;
+    StopReason Stopping() override { return stop_.load(); }
     void NotifyFolderChanged(const std::wstring& folder) override;
     std::wstring SpecialFolder(int folder, WindowRef owner) override;
     bool MakeShortcut(const std::wstring& link, const std::wstring& target) override;
     void OpenLink(const std::wstring& address, const std::wstring& folder) override;
 
   private:
+    static LRESULT CALLBACK TrayOwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR id, DWORD_PTR self);
+    void ShowTrayMenu(POINT at);
+
     HWND trayOwner_ = nullptr;
     IconHandle trayIcon_;  // kept loaded while the icon is in the tray
+    std::atomic<StopReason> stop_{StopReason::kNone};
 };
+
+// The command of the notification icon's "Stop copying", as its owner
+// window receives it (WM_COMMAND).
+constexpr UINT kStopCopyingCommand = 0x5354;
 
 // The settings file through the platform's profile functions. A file the
 // program creates starts as UTF-16LE with a byte-order mark, which the
@@ -100,6 +113,8 @@ class Win32Process : public Process {
     std::wstring ProgramPath() override;
     std::wstring ProductName() override;
     std::wstring AppTitle() override;
+    std::wstring LocalTime() override;
+    uint64_t Milliseconds() override;
     [[noreturn]] void Exit(int code) override;
 };
 

@@ -60,6 +60,19 @@ std::wstring Win32Process::AppTitle() {
     return n > 0 ? std::wstring(text, n) : std::wstring(L"Larkspur");
 }
 
+std::wstring Win32Process::LocalTime() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    wchar_t text[32];
+    swprintf(text, 32, L"%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
+             now.wMinute, now.wSecond);
+    return text;
+}
+
+uint64_t Win32Process::Milliseconds() {
+    return GetTickCount64();
+}
+
 void Win32Process::Exit(int code) {
     ExitProcess(static_cast<UINT>(code));
 }

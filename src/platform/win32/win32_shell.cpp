@@ -2,7 +2,9 @@
 // folders, shortcut files and opening links.
 #include "platform/win32/win32_platform.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
+#include <windowsx.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -18,25 +20,23 @@ HWND Hwnd(WindowRef window) {
     return reinterpret_cast<HWND>(window);
 }
 
-// The first-version record: a message, an icon and a tip of up to 63
-// characters, understood by every shell. The callback message is mouse
-// movement, on which nothing acts.
-NOTIFYICONDATAW IconData(HWND owner, HICON image, const std::wstring& tip) {
+// The icon's messages come to its owner window as this one.
+constexpr UINT kTrayMessage = WM_APP + 0x54;
+
+// The record of the icon, as the shell of Windows Vista and later reads it
+// (version 4: the context-menu key and a right click both come as
+// WM_CONTEXTMENU, and a tip of up to 127 characters on several lines).
+NOTIFYICONDATAW IconData(HWND owner, UINT flags) {
     NOTIFYICONDATAW data{};
-    data.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    data.cbSize = sizeof data;
     data.hWnd = owner;
     data.uID = 1;
-    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    data.uCallbackMessage = WM_MOUSEMOVE;
-    data.hIcon = image;
-    lstrcpynW(data.szTip, tip.c_str(), ARRAYSIZE(data.szTip));
+    data.uFlags = flags;
+    data.uCallbackMessage = kTrayMessage;
     return data;
 }
 
 }  // namespace
-
-// The record's first-version size is the size up to the 64-character tip.
-static_assert(NOTIFYICONDATAW_V1_SIZE == offsetof(NOTIFYICONDATAW, szTip) + 64 * sizeof(WCHAR));
 
 CopyOutcome Win32Shell::CopyFiles(WindowRef owner, const std::wstring& from, const std::wstring& to,
                                   uint32_t flags) {
@@ -52,19 +52,75 @@ CopyOutcome Win32Shell::CopyFiles(WindowRef owner, const std::wstring& from, con
     return outcome;
 }
 
+// The owner window is subclassed while the icon is shown: the icon's menu,
+// its "Stop copying" and the session's end are handled here, whatever window
+// lends itself as the owner.
 void Win32Shell::AddTrayIcon(WindowRef owner, const std::wstring& tip) {
     trayOwner_ = Hwnd(owner);
+    stop_ = StopReason::kNone;
+    SetWindowSubclass(trayOwner_, &Win32Shell::TrayOwnerProc, 1, reinterpret_cast<DWORD_PTR>(this));
     trayIcon_.reset(
         static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY),
                                       IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
-    NOTIFYICONDATAW data = IconData(trayOwner_, trayIcon_.get(), tip);
+    NOTIFYICONDATAW data = IconData(trayOwner_, NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP);
+    data.hIcon = trayIcon_.get();
+    lstrcpynW(data.szTip, tip.c_str(), ARRAYSIZE(data.szTip));
     Shell_NotifyIconW(NIM_ADD, &data);
+    data.uVersion = NOTIFYICON_VERSION_4;
+    Shell_NotifyIconW(NIM_SETVERSION, &data);
+}
+
+void Win32Shell::SetTrayTip(const std::wstring& tip) {
+    NOTIFYICONDATAW data = IconData(trayOwner_, NIF_TIP | NIF_SHOWTIP);
+    lstrcpynW(data.szTip, tip.c_str(), ARRAYSIZE(data.szTip));
+    Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
 void Win32Shell::RemoveTrayIcon() {
-    NOTIFYICONDATAW data = IconData(trayOwner_, nullptr, L"");  // the owner and id name it
+    NOTIFYICONDATAW data = IconData(trayOwner_, 0);  // the owner and id name it
     Shell_NotifyIconW(NIM_DELETE, &data);
+    RemoveWindowSubclass(trayOwner_, &Win32Shell::TrayOwnerProc, 1);
     trayIcon_.reset();
+}
+
+void Win32Shell::ShowTrayMenu(POINT at) {
+    const HMENU menu = CreatePopupMenu();
+    AppendMenuW(menu, MF_STRING | (stop_.load() == StopReason::kNone ? 0 : MF_GRAYED),
+                kStopCopyingCommand, L"Stop copying");
+    // Without the foreground the menu would not close when the user clicks
+    // elsewhere; the null message lets it close on the first click.
+    SetForegroundWindow(trayOwner_);
+    TrackPopupMenuEx(menu, TPM_RIGHTBUTTON | TPM_BOTTOMALIGN, at.x, at.y, trayOwner_, nullptr);
+    PostMessageW(trayOwner_, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+}
+
+LRESULT CALLBACK Win32Shell::TrayOwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR, DWORD_PTR self) {
+    Win32Shell& shell = *reinterpret_cast<Win32Shell*>(self);
+    StopReason none = StopReason::kNone;
+    switch (message) {
+        case kTrayMessage:
+            if (LOWORD(lParam) == WM_CONTEXTMENU || LOWORD(lParam) == NIN_KEYSELECT) {
+                shell.ShowTrayMenu({GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam)});
+            }
+            return 0;
+        case WM_COMMAND:
+            if (LOWORD(wParam) != kStopCopyingCommand) {
+                break;
+            }
+            shell.stop_.compare_exchange_strong(none, StopReason::kUser);
+            return 0;
+        case WM_QUERYENDSESSION:
+            // The files in flight are finished and the log written before
+            // the process ends; Windows shows why it waits meanwhile.
+            shell.stop_.store(StopReason::kSessionEnd);
+            ShutdownBlockReasonCreate(hwnd, L"Larkspur is finishing the files it is copying.");
+            return TRUE;
+        default:
+            break;
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 void Win32Shell::NotifyFolderChanged(const std::wstring& folder) {
