@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "copy/attributes.h"
 #include "copy/engine.h"
@@ -43,6 +44,34 @@ std::vector<std::wstring> FilesOntoThemselves(FileSystem& fs, const std::vector<
         }
     }
     return same;
+}
+
+// Destinations where a file and a folder of one name would meet, which the
+// shell would resolve on its own (a file sent onto a folder of its name lands
+// inside it): a folder standing where a file lands, or a file standing where
+// a folder of the copy goes. Each folder is looked at once.
+std::vector<std::wstring> KindsInTheWay(FileSystem& fs, const std::vector<std::wstring>& to,
+                                        size_t outputLength) {
+    std::vector<std::wstring> clashes;
+    std::set<std::wstring_view> folders;
+    for (const std::wstring& destination : to) {
+        if (fs.Attributes(destination) != kInvalidAttributes &&
+            (fs.Attributes(destination) & kAttrDirectory)) {
+            clashes.push_back(destination);
+        }
+        for (size_t end = destination.rfind(L'\\'); end > outputLength;
+             end = destination.rfind(L'\\', end - 1)) {
+            const std::wstring_view folder(destination.data(), end);
+            if (!folders.insert(folder).second) {
+                break;  // it and the folders above it were looked at
+            }
+            const uint32_t attributes = fs.Attributes(std::wstring(folder));
+            if (attributes != kInvalidAttributes && !(attributes & kAttrDirectory)) {
+                clashes.emplace_back(folder);
+            }
+        }
+    }
+    return clashes;
 }
 
 // Sources that share their destination with another one, which the copy
@@ -100,6 +129,12 @@ Verdict CheckBeforeCopy(FileSystem& fs, const std::vector<SourceFile>& files,
             L"Windows' copy would change these names (a name that ends in a "
             L"dot or a space, or a device name such as CON)",
             renamed);
+    }
+    const std::vector<std::wstring> clashes =
+        shell ? KindsInTheWay(fs, to, outputFolder.size() - 1) : std::vector<std::wstring>{};
+    if (!clashes.empty()) {
+        return NothingCopied(
+            L"A file and a folder of the same name would meet in the output folder", clashes);
     }
     const std::vector<std::wstring> ontoThemselves = FilesOntoThemselves(fs, files, outputFolder);
     if (!ontoThemselves.empty()) {

@@ -64,8 +64,15 @@ std::wstring NearestFolder(FileSystem& fs, std::wstring& path) {
     if (!fs.DriveReady(drive)) {
         return std::wstring();
     }
+    // Whole folder names come off, the last first; a drive's root keeps its
+    // backslash.
     while (!path.empty() && !fs.FolderExists(path)) {
-        path.pop_back();
+        const size_t slash = path.find_last_of(L'\\', path.size() - 2);
+        if (slash == std::wstring::npos || slash + 1 == path.size()) {
+            path.clear();
+        } else {
+            path.resize(slash == 2 && path[1] == L':' ? slash + 1 : slash);
+        }
     }
     return path;
 }

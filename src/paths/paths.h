@@ -25,8 +25,8 @@ std::wstring LongPath(FileSystem& fs, const std::wstring& path);
 // the same text. Empty when part of the path does not exist.
 std::wstring LongFolder(FileSystem& fs, const std::wstring& path);
 
-// Shortens path in place, one character at a time, until it names an existing
-// folder, and returns it. Empty (and path untouched) when its drive does not
+// Shortens path in place, one folder name at a time, until it names an
+// existing folder, and returns it. Empty (and path untouched) when its drive does not
 // exist or is not ready; empty when nothing of it is a folder.
 std::wstring NearestFolder(FileSystem& fs, std::wstring& path);
 

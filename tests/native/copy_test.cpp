@@ -101,6 +101,9 @@ TEST_F(CopyTest, TheWalkEntersEachFolderOnceAndNeverTheOutputFolder) {
     sources = CollectSources(m.platform, L"C:\\Docs", L"C:\\Docs\\Out\\");
     EXPECT_EQ(sources.missing, std::vector<std::wstring>{L"C:\\Docs\\Locked"});
     EXPECT_EQ(sources.skipped, (std::vector<Miss>{{L"C:\\Docs\\Sub\\Loop", kErrorLinkLoop}}));
+    m.fs.failCopy.insert(L"C:\\Docs\\a.txt");  // a sent file another program holds
+    sources = CollectSources(m.platform, L"C:\\Docs\\x C:\\Docs\\a.txt", L"D:\\Out\\");
+    EXPECT_EQ(sources.missing, std::vector<std::wstring>{L"C:\\Docs\\a.txt"});
 }
 
 // What stops a run with nothing copied; the message names the paths.
@@ -110,7 +113,8 @@ TEST_F(CopyTest, RefusalsBeforeTheCopyTouchNothing) {
     for (const std::wstring& file :
          {n259, n260, L"D:\\Out\\a.txt"s, L"D:\\Out\\Proj\\x.txt"s, L"C:\\A\\x.txt"s,
           L"C:\\B\\X.TXT"s, L"C:\\A\\Sub\\y.txt"s, L"C:\\B\\Sub\\y.txt"s, L"C:\\A\\Résumé.txt"s,
-          L"C:\\B\\RÉSUMÉ.txt"s, L"C:\\D\\x."s, L"C:\\D\\aux.txt"s}) {
+          L"C:\\B\\RÉSUMÉ.txt"s, L"C:\\D\\x."s, L"C:\\D\\aux.txt"s, L"C:\\s17\\Report"s,
+          L"D:\\Out\\Report\\"s, L"C:\\K\\Kit\\k.txt"s, L"D:\\Out\\Kit"s}) {
         m.fs.Add(file);
     }
     const std::wstring tooLong = L"These paths are too long for the copy (260 characters or more)";
@@ -133,6 +137,10 @@ TEST_F(CopyTest, RefusalsBeforeTheCopyTouchNothing) {
          L"Windows' copy would change these names (a name that ends in a "
          L"dot or a space, or a device name such as CON), so nothing was copied:\r\nC:\\D\\x."
          L"\r\nD:\\Out\\D\\x.\r\nC:\\D\\aux.txt\r\nD:\\Out\\D\\aux.txt"},
+        {L"D:\\Out\\", L"C:\\s17\\Report C:\\K\\Kit",
+         L"A file and a folder of the same name "
+         L"would meet in the output folder, so nothing was "
+         L"copied:\r\nD:\\Out\\Report\r\nD:\\Out\\Kit"},
     };
     for (const auto& c : cases) {
         options.outputFolder = c.output;

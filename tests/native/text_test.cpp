@@ -53,8 +53,9 @@ TEST(Paths, LongFormsNearestFoldersAndFolderCreation) {
     }
     // clang-format off
     const struct { const wchar_t *path, *nearest, *pathAfter; } nearest[] = {
-        {L"C:\\Data\\Sub\\Deep", L"C:\\Data\\", L"C:\\Data\\"},
-        {L"C:\\Other\\Sub", L"C:\\Other\\Su", L"C:\\Other\\Su"},  // a sibling prefix
+        {L"C:\\Data\\Sub\\Deep", L"C:\\Data", L"C:\\Data"},
+        {L"C:\\Other\\Sub", L"C:\\Other", L"C:\\Other"},  // whole names: not the sibling Su
+        {L"C:\\Gone\\", L"C:\\", L"C:\\"},
         {L"Q:\\Data", L"", L"Q:\\Data"},  {L"E:\\Data", L"", L"E:\\Data"},  // none; not ready
         {L"C", L"", L""},
     };

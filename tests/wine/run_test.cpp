@@ -44,6 +44,19 @@ TEST_F(RunTest, AnInteractiveRunCopiesIntoTheFolderOpenedInTheDialog) {
     EXPECT_TRUE(progressGone);
     EXPECT_EQ(ReadText(out + L"\\Proj\\x.txt"), "x");
     EXPECT_EQ(Attributes(out + L"\\Proj\\x.txt") & kRhs, FILE_ATTRIBUTE_SYSTEM);
+
+    // A file sent onto a folder of its name (the dialog now opens in Out, as
+    // remembered): the shell would put it inside, and the attributes would
+    // land on the user's folder. Refused, and the folder is left alone.
+    WriteText(docs + L"\\Report", "r");
+    CreateDirectoryW((out + L"\\Report").c_str(), nullptr);
+    const Run refused = RunBrisa(L"\"" + docs + L"\\Report\"", OperateDialog(L"", L"OK(&O)"));
+    EXPECT_EQ(refused.exitCode, 4u);
+    EXPECT_EQ(Said(refused.messages),
+              L"Larkspur Ver.1.52: A file and a folder of the same name would meet in the output "
+              L"folder, so nothing was copied:\r\n" +
+                  out + L"\\Report\n");
+    EXPECT_EQ(Attributes(out + L"\\Report"), DWORD{FILE_ATTRIBUTE_DIRECTORY});
 }
 
 // Silent Mode's own engine on a tree of every kind of name, with a path of

@@ -229,8 +229,8 @@ TEST_F(WindowTest, TheOutputFolderDialogStartsWhereItShouldAndHandsOverItsChoice
             FolderChoice{1, dir, 1, 0, 0, 0, 1}},
         {false, {1, gone, 0, 1}, out, L"101-0-0-", {kSetDefaultBox}, press(kOkButton),
             FolderChoice{0, out, 0, 1}},
-        {false, {2, out + L"\\abc", 2, 7}, out + L"\\ab", L"22200", {}, press(kOkButton),
-            FolderChoice{2, out + L"\\ab", 2, 2}},
+        {false, {2, out + L"\\abc", 2, 7}, out, L"22200", {}, press(kOkButton),
+            FolderChoice{2, out, 2, 2}},  // whole names: not the sibling ab
         {false, {1, L"Q:\\Data"}, documents, L"100-0-0-", {}, press(kCancelButton), {}},
         {true, {1, out + L"\\missing\\", 1, 0, 0, 1}, out, L"0-1000", {},
             [](Dialog& d) { SendMessageW(d.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }, {}},
