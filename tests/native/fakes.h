@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "version.h"
 
 namespace larkspur::testing {
 
@@ -112,7 +113,7 @@ struct Machine : Shell, ProfileStore, Ui, Process {
     std::wstring CommandLine() override { return commandLine; }
     std::wstring ProgramFolder() override { return L"C:\\Tools"; }
     std::wstring ProgramPath() override { return L"C:\\Tools\\Brisa.exe"; }
-    std::wstring ProductName() override { return L"Larkspur Ver.1.52"; }
+    std::wstring ProductName() override { return L"" LARKSPUR_PRODUCT_NAME; }
     std::wstring AppTitle() override { return L"Larkspur"; }
     [[noreturn]] void Exit(int) override { std::abort(); }  // only EndProgram calls it
 };

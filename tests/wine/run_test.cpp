@@ -32,7 +32,7 @@ TEST_F(RunTest, AnInteractiveRunCopiesIntoTheFolderOpenedInTheDialog) {
         return dialog(w);
     });
     EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_EQ(Said(run.messages), L"Larkspur Ver.1.52: Succeeded!\n");
+    EXPECT_EQ(Said(run.messages), L"" LARKSPUR_PRODUCT_NAME L": Succeeded!\n");
     EXPECT_TRUE(progressGone);
     EXPECT_EQ(ReadText(out + L"\\Proj\\x.txt"), "x");
     EXPECT_EQ(Attributes(out + L"\\Proj\\x.txt") & kRhs, FILE_ATTRIBUTE_SYSTEM);
@@ -78,7 +78,7 @@ TEST_F(RunTest, SilentModeCopiesEveryNameAndLengthWithExactAttributes) {
     const Run run = RunBrisa(docs + L"\\Proj");
     EXPECT_EQ(run.exitCode, 3u);
     EXPECT_EQ(Said(run.messages),
-              L"Larkspur Ver.1.52: The copy did not complete: not every file was "
+              L"" LARKSPUR_PRODUCT_NAME L": The copy did not complete: not every file was "
               L"copied.\r\n\r\nNot copied (1):\r\n" +
                   out + L"\\Proj\\Sub\\y.txt\n");
     EXPECT_EQ(FilesBelow(out).size(), 3u) << "the rest are copied";
@@ -123,7 +123,7 @@ TEST(Platform, ImportsKnownDllsOnlyAndReadsItsResources) {
         imports.insert(name);
     }
     EXPECT_TRUE(imports.count("kernel32.dll"));
-    EXPECT_EQ(win32::VersionString(brisa, L"ProductName"), L"Larkspur Ver.1.52");
+    EXPECT_EQ(win32::VersionString(brisa, L"ProductName"), L"" LARKSPUR_PRODUCT_NAME);
     EXPECT_NE(FindResourceW(brisa, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)), nullptr)
         << "the manifest stored as RT_MANIFEST";
     FreeLibrary(brisa);
