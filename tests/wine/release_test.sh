@@ -77,6 +77,8 @@ PY
 
 export WINEDEBUG=-all,err+module
 export WINEDLLOVERRIDES=mscoree,mshtml=
+export LC_ALL=C.UTF-8 LANG=C.UTF-8  # Wine makes names outside ASCII only in UTF-8
+unset LANGUAGE
 trap '"$scripts/wine-prefix.sh" remove "$prefix"' EXIT
 trap 'exit 1' HUP INT TERM
 "$scripts/wine-prefix.sh" fresh "$prefix"
