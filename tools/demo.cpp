@@ -154,6 +154,20 @@ std::wstring Letters(const std::wstring& path) {
            (a & FILE_ATTRIBUTE_SYSTEM ? L"S " : L"- ") + (a & FILE_ATTRIBUTE_ARCHIVE ? L"A" : L"-");
 }
 
+// The name padded to a column of 30 as a terminal shows it: Japanese
+// characters (and the other wide ones) take two places.
+std::wstring Column(const std::wstring& name) {
+    size_t width = 0;
+    for (const wchar_t c : name) {
+        width += (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
+                         (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+                         (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6)
+                     ? 2
+                     : 1;
+    }
+    return name + std::wstring(width < 30 ? 30 - width : 0, L' ');
+}
+
 void Write(const fs::path& path, const char* text) {
     std::error_code error;
     fs::create_directories(path.parent_path(), error);
@@ -227,14 +241,14 @@ int Demo(const fs::path& exe) {
         const std::wstring relative = entry.path().lexically_relative(docs).wstring();
         if (entry.is_directory()) {
             if (fs::is_empty(entry.path())) {
-                wprintf(L"%-30ls an empty folder: not made in the copies\n",
-                        (relative + L"\\").c_str());
+                wprintf(L"%ls an empty folder: not made in the copies\n",
+                        Column(relative + L"\\").c_str());
             }
             continue;
         }
         const std::wstring below =
             relative.rfind(L"Proj", 0) == 0 ? relative : entry.path().filename().wstring();
-        wprintf(L"%-30ls %-9ls %-13ls %ls\n", relative.c_str(),
+        wprintf(L"%ls %-9ls %-13ls %ls\n", Column(relative).c_str(),
                 Letters(entry.path().wstring()).c_str(),
                 Letters((silent / below).wstring()).c_str(),
                 Letters((interactive / below).wstring()).c_str());
