@@ -29,6 +29,8 @@ repo=$(dirname "$here")
 bin=$repo/build/mingw/bin
 export WINEPREFIX=${WINEPREFIX:-$repo/build/mingw/bench-prefix}
 export WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+export LC_ALL=C.UTF-8 LANG=C.UTF-8  # Wine makes names outside ASCII only in UTF-8
+unset LANGUAGE
 n=${1:-20000}
 reps=${REPS:-3}
 growth=${GROWTH-2000 20000 100000}

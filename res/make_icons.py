@@ -3,8 +3,10 @@
 
     tray.ico   one 16x16 image, 16 colours (4 bpp + AND mask), used for the
                notification-area icon (IDI_TRAY).
-    brisa.ico  the program icon (IDI_PROGRAM): 16x16, 32x32 and 48x48 images,
-               32 bpp BGRA + AND mask.
+    brisa.ico  the program icon (IDI_PROGRAM): 16x16, 32x32, 48x48 and 64x64
+               images, 32 bpp BGRA + AND mask, and a 256x256 image stored as
+               PNG, as Windows expects its largest icon (Explorer's large
+               views and high DPI screens use it).
 
 The motif is a larkspur flower spike: a tall stem carrying blue/violet florets
 that get smaller towards the tip, with leaves at the foot.  The 16x16 images
@@ -12,7 +14,8 @@ are hand-placed pixels (small icons need that to stay readable); the larger
 ones are rendered from a few simple shapes with supersampling.
 
 Only the standard library is used and the output is byte-for-byte
-deterministic, so the .ico files can be regenerated at any time with
+deterministic (given the same zlib for the PNG), so the .ico files can be
+regenerated at any time with
 
     python3 res/make_icons.py
 """
@@ -20,6 +23,7 @@ deterministic, so the .ico files can be regenerated at any time with
 import math
 import os
 import struct
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -346,6 +350,21 @@ def ico_entry_32bpp(pixels):
     return size, 0, 32, data
 
 
+def ico_entry_png(pixels):
+    """Encodes an RGBA image given as rows of (r, g, b, a) as a PNG entry."""
+    size = len(pixels)
+
+    def chunk(kind, body):
+        return (struct.pack('>I', len(body)) + kind + body +
+                struct.pack('>I', zlib.crc32(kind + body)))
+
+    raw = b''.join(b'\0' + b''.join(bytes(p) for p in row) for row in pixels)
+    data = (b'\x89PNG\r\n\x1a\n' +
+            chunk(b'IHDR', struct.pack('>IIBBBBB', size, size, 8, 6, 0, 0, 0)) +
+            chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
+    return size, 0, 32, data
+
+
 def write_ico(path, entries):
     header = struct.pack('<HHH', 0, 1, len(entries))
     offset = len(header) + 16 * len(entries)
@@ -368,6 +387,8 @@ def main():
         ico_entry_32bpp(small),
         ico_entry_32bpp(render(32, scene, 1.0)),
         ico_entry_32bpp(render(48, scene, 1.3)),
+        ico_entry_32bpp(render(64, scene, 1.6)),
+        ico_entry_png(render(256, scene, 4.0, samples=4)),
     ]
     write_ico(os.path.join(HERE, 'brisa.ico'), entries)
 

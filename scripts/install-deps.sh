@@ -2,7 +2,8 @@
 # Installs what building and testing Larkspur needs, when it is missing:
 # CMake and Ninja, the native compiler, mingw-w64 (posix threads), Wine,
 # Xvfb, GoogleTest (its sources for the cross build, its library for the
-# native one) and clang-format. Debian or Ubuntu.
+# native one), clang-format, and python3-yaml, with which the release test
+# reads the winget manifests. Debian or Ubuntu.
 set -eu
 
 missing=""
@@ -22,6 +23,7 @@ need xvfb command -v Xvfb
 need googletest test -f /usr/src/googletest/CMakeLists.txt
 need libgtest-dev test -f /usr/lib/x86_64-linux-gnu/libgtest.a
 need clang-format command -v clang-format
+need python3-yaml /usr/bin/python3 -c "import yaml"
 
 [ -z "$missing" ] && exit 0
 echo "Installing:$missing"

@@ -10,6 +10,11 @@
 # each file's attributes, and a picture of every window under build/demo/.
 # With items it starts them on a private Xvfb, and a window that would wait
 # for an answer is pictured under build/demo/ and closed.
+#
+# Wine runs in a UTF-8 locale whatever the caller's (in the C locale it
+# cannot make the sample tree's Japanese name). What Wine itself writes to
+# stderr, start-up warnings such as "Read access denied for device", goes
+# to build/mingw/run.log, shown only when the run fails.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -19,6 +24,16 @@ cmake --build --preset mingw --target Brisa demo >/dev/null
 export WINEPREFIX="$PWD/build/mingw/run-prefix"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+export LC_ALL=C.UTF-8 LANG=C.UTF-8
+unset LANGUAGE
+log=$PWD/build/mingw/run.log
+: >"$log"
+show_log() {
+    if [ -s "$log" ]; then
+        echo "What Wine said (build/mingw/run.log):" >&2
+        cat "$log" >&2
+    fi
+}
 demo=""
 if [ "${1:-}" = "--demo" ] || { [ $# -eq 0 ] && [ -z "${DISPLAY:-}" ]; }; then
     demo=yes
@@ -36,22 +51,27 @@ if [ -z "${DISPLAY:-}" ] || [ -n "$demo" ]; then
     read -r number <"$fifo"
     export DISPLAY=":$number"
 fi
-scripts/wine-prefix.sh display "$WINEPREFIX"
+scripts/wine-prefix.sh display "$WINEPREFIX" 2>>"$log" || { show_log; exit 1; }
 status=0
 if [ -n "$headless" ]; then
     # No window manager on Xvfb: Wine draws the frames itself, as pictured.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/dev/null 2>&1
     rm -rf build/demo
     mkdir -p build/demo
-    pictures=$(winepath -w build/demo)
+    pictures=$(winepath -w build/demo 2>>"$log")
     if [ -n "$demo" ]; then
-        wine build/mingw/bin/demo.exe "$pictures" </dev/null || status=$?
+        wine build/mingw/bin/demo.exe "$pictures" </dev/null 2>>"$log" || status=$?
     else
-        wine build/mingw/bin/demo.exe "$pictures" --items "$@" </dev/null || status=$?
+        wine build/mingw/bin/demo.exe "$pictures" --items "$@" </dev/null 2>>"$log" || status=$?
     fi
     echo "Pictures of the windows: build/demo/"
 else
-    wine "$PWD/build/mingw/bin/Brisa.exe" "$@" </dev/null || status=$?
+    wine "$PWD/build/mingw/bin/Brisa.exe" "$@" </dev/null 2>>"$log" || status=$?
     echo "Brisa.exe exit code: $status"
+fi
+# The demo fails with any code but 0; a run on items with a code that is none
+# of the program's own (1 to 5 answer the run, see README.md), such as a crash.
+if [ "$status" -ne 0 ] && { [ -n "$demo" ] || [ "$status" -gt 5 ]; }; then
+    show_log
 fi
 exit "$status"

@@ -19,6 +19,8 @@ cmake --build --preset mingw --target screenshot
 export WINEPREFIX="$PWD/build/mingw/shot-prefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES=mscoree,mshtml=
+export LC_ALL=C.UTF-8 LANG=C.UTF-8  # Wine makes names outside ASCII only in UTF-8
+unset LANGUAGE
 # The display first: every Wine process of the prefix, the desktop included,
 # must start with it.
 # Xvfb picks a free display number and writes it to the pipe.

@@ -9,24 +9,44 @@
 #   wine-prefix.sh fresh PREFIX    a new headless prefix, made again whatever
 #                                  was there (the release test's)
 #   wine-prefix.sh remove PREFIX   stops the prefix's wineserver, deletes it
+#
+# Wine runs in a UTF-8 locale, whatever the caller's: in the C locale it
+# cannot make names outside ASCII. Every prefix also lets a program that
+# crashes end, after winedbg has written its backtrace to stderr, instead of
+# waiting on Wine's crash dialog, which nobody answers in a scripted run.
 set -eu
 action=$1
 WINEPREFIX=$2
 export WINEPREFIX
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+export LC_ALL=C.UTF-8 LANG=C.UTF-8
+unset LANGUAGE
 
-create() {  # create [REG-ARGS...]: a new prefix, then one registry value
-    [ -f "$WINEPREFIX/.larkspur-ready" ] && return 0
-    rm -rf "$WINEPREFIX"
-    mkdir -p "$WINEPREFIX"
-    wineboot -i </dev/null >/dev/null 2>&1
-    wineserver -w
+# A prefix is made once (.larkspur-ready); its registry values are set again
+# whenever they change (the number in the second marker's name), so that a
+# prefix made before gets them without being made again. Its server is
+# stopped first, and waited for after, so that what comes next (up's
+# persistent server) starts a new one.
+settled=.larkspur-registry-2
+create() {  # create [REG-ARGS...]: the prefix, with one more registry value
+    [ -f "$WINEPREFIX/$settled" ] && return 0
+    if [ -f "$WINEPREFIX/.larkspur-ready" ]; then
+        wineserver -k 2>/dev/null || true
+    else
+        rm -rf "$WINEPREFIX"
+        mkdir -p "$WINEPREFIX"
+        wineboot -i </dev/null >/dev/null 2>&1
+        wineserver -w
+        touch "$WINEPREFIX/.larkspur-ready"
+    fi
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+        </dev/null >/dev/null 2>&1
     if [ $# -gt 0 ]; then
         wine reg add "$@" /f </dev/null >/dev/null 2>&1
-        wineserver -w
     fi
-    touch "$WINEPREFIX/.larkspur-ready"
+    wineserver -w
+    touch "$WINEPREFIX/$settled"
 }
 
 case $action in

@@ -81,9 +81,12 @@ bool WritePng(const wchar_t* path, int width, int height, const std::vector<uint
 
 }  // namespace
 
-bool Capture(HWND hwnd, const std::wstring& path) {
+Picture Capture(HWND hwnd, const std::wstring& path) {
     RECT r;
-    GetWindowRect(hwnd, &r);
+    if (!IsWindowVisible(hwnd) || !GetWindowRect(hwnd, &r) || r.right <= r.left ||
+        r.bottom <= r.top) {
+        return Picture::kClosed;
+    }
     const int width = r.right - r.left, height = r.bottom - r.top;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -94,6 +97,10 @@ bool Capture(HWND hwnd, const std::wstring& path) {
     void* bits = nullptr;
     HDC screen = GetDC(nullptr);
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap) {
+        ReleaseDC(nullptr, screen);
+        return Picture::kNotWritten;
+    }
     HDC dc = CreateCompatibleDC(screen);
     HGDIOBJ old = SelectObject(dc, bitmap);
     // Wine's PrintWindow leaves controls out; the screen has everything.
@@ -107,7 +114,10 @@ bool Capture(HWND hwnd, const std::wstring& path) {
     DeleteDC(dc);
     DeleteObject(bitmap);
     ReleaseDC(nullptr, screen);
-    return WritePng(path.c_str(), width, height, rgb);
+    if (!IsWindowVisible(hwnd)) {
+        return Picture::kClosed;  // the pixels may be of what lay behind it
+    }
+    return WritePng(path.c_str(), width, height, rgb) ? Picture::kSaved : Picture::kNotWritten;
 }
 
 }  // namespace larkspur::capture

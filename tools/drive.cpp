@@ -43,7 +43,12 @@ void OfferWindows(DWORD pid, std::set<HWND>& seen, const WindowHandler& handler,
         if (owner != pid || !IsWindowVisible(hwnd) || seen.count(hwnd)) {
             continue;
         }
-        SeenWindow window{hwnd, ClassOf(hwnd), TextOf(hwnd), L""};
+        // The title as the window system keeps it: asking the window would
+        // wait until its thread takes messages, and the progress window's
+        // does not while the copy runs.
+        wchar_t title[256] = {};
+        InternalGetWindowText(hwnd, title, 256);
+        SeenWindow window{hwnd, ClassOf(hwnd), title, L""};
         const bool box = window.className == L"#32770";
         for (HWND child = GetWindow(hwnd, GW_CHILD); box && child;
              child = GetWindow(child, GW_HWNDNEXT)) {

@@ -32,7 +32,8 @@ void CALLBACK CaptureModal(HWND, UINT, UINT_PTR timer, DWORD) {
         return;
     }
     KillTimer(nullptr, timer);
-    g_captured = larkspur::capture::Capture(hwnd, g_modalPath);
+    g_captured =
+        larkspur::capture::Capture(hwnd, g_modalPath) == larkspur::capture::Picture::kSaved;
     PostMessageW(hwnd, WM_CLOSE, 0, 0);
 }
 
@@ -114,5 +115,5 @@ int wmain(int argc, wchar_t** argv) {
         larkspur::app::PumpMessages();
         Sleep(25);
     }
-    return larkspur::capture::Capture(hwnd, argv[2]) ? 0 : 1;
+    return larkspur::capture::Capture(hwnd, argv[2]) == larkspur::capture::Picture::kSaved ? 0 : 1;
 }

@@ -17,6 +17,7 @@
 
 #include "platform/platform.h"
 #include "run/windows.h"
+#include "version.h"
 
 namespace larkspur::testing {
 
@@ -142,7 +143,7 @@ struct Machine : Shell, ProfileStore, Ui, ProgramWindows, Process {
     std::wstring CommandLine() override { return commandLine; }
     std::wstring ProgramFolder() override { return L"C:\\Tools"; }
     std::wstring ProgramPath() override { return L"C:\\Tools\\Brisa.exe"; }
-    std::wstring ProductName() override { return L"Larkspur Ver.1.52"; }
+    std::wstring ProductName() override { return L"" LARKSPUR_PRODUCT_NAME; }
     std::wstring AppTitle() override { return L"Larkspur"; }
     std::wstring LocalTime() override { return L"2026-12-07 05:30:01"; }
     uint64_t Milliseconds() override { return clock; }

@@ -10,14 +10,14 @@
 namespace larkspur::testing {
 namespace {
 
-const std::wstring kSucceeded = L"message Succeeded! | 0x10040 | Larkspur Ver.1.52";
-const std::wstring kIcon = L"tray add 8194 Larkspur Ver.1.52";
+const std::wstring kSucceeded = L"message Succeeded! | 0x10040 | " LARKSPUR_PRODUCT_NAME;
+const std::wstring kIcon = L"tray add 8194 " LARKSPUR_PRODUCT_NAME;
 const std::wstring kDialog = L"dialog 0,0,0,0,0,0";
 
 TEST(Run, EachCourseShowsItsWindowsAndEndsWithItsCode) {
     const std::wstring gone =
         L"message This item does not exist or cannot be read, so nothing "
-        L"was copied:\r\nC:\\Docs\\gone.txt | 0x10030 | Larkspur Ver.1.52";
+        L"was copied:\r\nC:\\Docs\\gone.txt | 0x10030 | " LARKSPUR_PRODUCT_NAME;
     // clang-format off
     const struct { const wchar_t *use, *arguments; bool saved, confirmed; int exitCode; Log events; }
         cases[] = {
@@ -87,7 +87,7 @@ TEST(Run, SilentModeCopiesWithItsOwnSettingsUnderItsIcon) {
         {L"Force=1|Location=" + x300, true, kExitNoOutputFolder, nullptr, 0, {tooLong}},
         {L"Location=D:\\Out|Force=1|Engine=1", true, kExitAborted, nullptr, 0, {kIcon,
             L"shell copy 0x215 for 8194", L"tray remove", L"progress unload", L"message Aborted!"
-            L"\r\n\r\nNot copied (1):\r\nThe copy is missing.\r\n  D:\\Out\\a.txt | 0x10030 | Larkspur Ver.1.52"}, 2},  // icon first
+            L"\r\n\r\nNot copied (1):\r\nThe copy is missing.\r\n  D:\\Out\\a.txt | 0x10030 | " LARKSPUR_PRODUCT_NAME}, 2},  // icon first
     };
     // clang-format on
     for (const auto& c : cases) {
@@ -184,7 +184,7 @@ TEST(Run, SilentModeLogsEveryFileAndStopsWhenAsked) {
     EXPECT_TRUE(m.fs.Find(L"D:\\Out\\a.txt"));
     EXPECT_EQ(m.log.back(),
               L"message The log could not be written: D:\\run.log\r\nerror 5 | "
-              L"0x10030 | Larkspur Ver.1.52");
+              L"0x10030 | " LARKSPUR_PRODUCT_NAME);
 }
 
 // The interactive dialog starts from section Setting as read, the copy

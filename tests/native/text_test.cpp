@@ -219,8 +219,8 @@ TEST(VersionInfoString, ReadsTheProgramsBlockAndRejectsBrokenOnes) {
     // clang-format off
     const struct { std::u16string_view key; int at; uint16_t word; size_t keep; const wchar_t *name, *expected; }
         rows[] = {
-        {u"", 0, 0, 0, L"ProductName", L"Larkspur Ver.1.52"}, {u"", 0, 0, 0, L"FileVersion", L"1.52.0237"},
-        {u"", 0, 0, 0, L"productNAME", L"Larkspur Ver.1.52"}, {u"", 0, 0, 0, L"Product", L""},
+        {u"", 0, 0, 0, L"ProductName", L"" LARKSPUR_PRODUCT_NAME}, {u"", 0, 0, 0, L"FileVersion", L"" LARKSPUR_FILE_VERSION},
+        {u"", 0, 0, 0, L"productNAME", L"" LARKSPUR_PRODUCT_NAME}, {u"", 0, 0, 0, L"Product", L""},
         {u"", 0, 0, real.size() - 8, L"ProductName", L""},     // truncated
         {u"VS_VERSION_INFO", 0, 'X', 0, L"ProductName", L""},  // not a version block
         {u"ProductName", -6, 0x90, 0, L"ProductName", L""},    // past its table

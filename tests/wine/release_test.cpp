@@ -50,7 +50,7 @@ TEST_F(Release, MakeShortcutThenSendToCopiesInSilentMode) {
     EXPECT_EQ(run.exitCode, 1u) << "Cancel";
     EXPECT_EQ(
         Said(run.messages),
-        L"Larkspur: 送るにショートカットを作成しました\r\nSucceeded.\nLarkspur Ver.1.52: "
+        L"Larkspur: 送るにショートカットを作成しました\r\nSucceeded.\n" LARKSPUR_PRODUCT_NAME L": "
         L"既にアイコンが存在するか作成ができません\r\nThe Icon already exists or not to create.\n");
     win32::ComPtr<IShellLinkW> shortcut;
     ASSERT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,

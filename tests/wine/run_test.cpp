@@ -40,7 +40,7 @@ TEST_F(RunTest, AnInteractiveRunCopiesIntoTheFolderOpenedInTheDialog) {
         return dialog(w);
     });
     EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_EQ(Said(run.messages), L"Larkspur Ver.1.52: Succeeded!\n");
+    EXPECT_EQ(Said(run.messages), L"" LARKSPUR_PRODUCT_NAME L": Succeeded!\n");
     EXPECT_TRUE(progressGone);
     EXPECT_EQ(ReadText(out + L"\\Proj\\x.txt"), "x");
     EXPECT_EQ(Attributes(out + L"\\Proj\\x.txt") & kRhs, FILE_ATTRIBUTE_SYSTEM);
@@ -53,7 +53,7 @@ TEST_F(RunTest, AnInteractiveRunCopiesIntoTheFolderOpenedInTheDialog) {
     const Run refused = RunBrisa(L"\"" + docs + L"\\Report\"", OperateDialog(L"", L"OK(&O)"));
     EXPECT_EQ(refused.exitCode, 4u);
     EXPECT_EQ(Said(refused.messages),
-              L"Larkspur Ver.1.52: A file and a folder of the same name would meet in the output "
+              L"" LARKSPUR_PRODUCT_NAME L": A file and a folder of the same name would meet in the output "
               L"folder, so nothing was copied:\r\n" +
                   out + L"\\Report\n");
     EXPECT_EQ(Attributes(out + L"\\Report"), DWORD{FILE_ATTRIBUTE_DIRECTORY});
@@ -141,7 +141,7 @@ TEST_F(RunTest, StoppingASilentRunStartsNoMoreFiles) {
     const size_t copied = FilesBelow(out).size();
     EXPECT_LT(copied, 1500u);
     EXPECT_EQ(Said(run.messages)
-                  .rfind(L"Larkspur Ver.1.52: Stopped: " + std::to_wstring(copied) +
+                  .rfind(L"" LARKSPUR_PRODUCT_NAME L": Stopped: " + std::to_wstring(copied) +
                              L" of 1500 files were copied.\r\n\r\nNot copied (" +
                              std::to_wstring(1500 - copied) +
                              L"):\r\n"
@@ -172,7 +172,7 @@ TEST_F(RunTest, AFullDriveCostsNoEarlierCopy) {
     Run run = RunBrisa(docs + L"\\g.bin");
     EXPECT_EQ(run.exitCode, 3u);
     EXPECT_EQ(Said(run.messages),
-              L"Larkspur Ver.1.52: The copy did not complete: not every file was copied.\r\n\r\n"
+              L"" LARKSPUR_PRODUCT_NAME L": The copy did not complete: not every file was copied.\r\n\r\n"
               L"Not copied (1):\r\n" +
                   win32::SystemErrorText(ERROR_DISK_FULL) + L"\r\n  " + small + L"\\g.bin\n");
     EXPECT_TRUE(ReadText(small + L"\\g.bin") == first) << "the earlier copy is whole";
@@ -184,7 +184,7 @@ TEST_F(RunTest, AFullDriveCostsNoEarlierCopy) {
     run = RunBrisa(docs + L"\\h.bin");
     EXPECT_EQ(run.exitCode, 2u);
     EXPECT_EQ(Said(run.messages),
-              L"Larkspur Ver.1.52: Aborted!\r\n\r\nNot copied (1):\r\n"
+              L"" LARKSPUR_PRODUCT_NAME L": Aborted!\r\n\r\nNot copied (1):\r\n"
               L"The copy is not the size of its file.\r\n  " +
                   small + L"\\h.bin\n");
 }
@@ -209,7 +209,7 @@ TEST_F(RunTest, EveryNameAndFolderExactlyOnce) {
     Run run = RunBrisa(proj);
     EXPECT_EQ(run.exitCode, 3u);
     EXPECT_EQ(Said(run.messages),
-              L"Larkspur Ver.1.52: The copy did not complete: not every file was copied.\r\n\r\n"
+              L"" LARKSPUR_PRODUCT_NAME L": The copy did not complete: not every file was copied.\r\n\r\n"
               L"Not copied (1):\r\nA folder link that leads back into a folder it lies in was "
               L"not followed.\r\n  " +
                   proj + L"\\d\\loop\n");
@@ -224,7 +224,7 @@ TEST_F(RunTest, EveryNameAndFolderExactlyOnce) {
     run = RunBrisa(docs + L"\\A\\Résumé.txt " + docs + L"\\B\\RÉSUMÉ.txt");
     EXPECT_EQ(run.exitCode, 4u);
     EXPECT_EQ(Said(run.messages),
-              L"Larkspur Ver.1.52: These files have the same name below the "
+              L"" LARKSPUR_PRODUCT_NAME L": These files have the same name below the "
               L"output folder, so nothing was copied:\r\n" +
                   docs + L"\\A\\Résumé.txt\r\n" + docs + L"\\B\\RÉSUMÉ.txt\n");
     EXPECT_EQ(Attributes(out), INVALID_FILE_ATTRIBUTES) << "no folder made";
@@ -269,7 +269,7 @@ TEST(Platform, ImportsKnownDllsOnlyAndReadsItsResources) {
         imports.insert(name);
     }
     EXPECT_TRUE(imports.count("kernel32.dll"));
-    EXPECT_EQ(win32::VersionString(brisa, L"ProductName"), L"Larkspur Ver.1.52");
+    EXPECT_EQ(win32::VersionString(brisa, L"ProductName"), L"" LARKSPUR_PRODUCT_NAME);
     EXPECT_NE(FindResourceW(brisa, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)), nullptr)
         << "the manifest stored as RT_MANIFEST";
     FreeLibrary(brisa);

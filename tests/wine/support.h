@@ -16,6 +16,7 @@
 #include "scratch.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/form.h"
+#include "version.h"
 
 namespace larkspur::wine_test {
 
@@ -38,7 +39,7 @@ std::wstring Said(const std::vector<drive::SeenWindow>& messages);
 struct ScratchProcess : win32::Win32Process {
     std::wstring folder;
     std::wstring ProgramFolder() override { return folder; }
-    std::wstring ProductName() override { return L"Larkspur Ver.1.52"; }
+    std::wstring ProductName() override { return L"" LARKSPUR_PRODUCT_NAME; }
     std::wstring AppTitle() override { return L"Larkspur"; }
 };
 
