@@ -218,7 +218,10 @@ Verdict CopyFiles(Platform& p, const std::vector<SourceFile>& files,
     std::vector<Miss> notCopied, noAttributes;
     AttributeCheck check;
     for (size_t k = 0; k < to.size(); ++k) {
-        const ErrorCode missed = CheckCopy(p.fs, files[k].path, to[k], before[k]);
+        ErrorCode missed = CheckCopy(p.fs, files[k].path, to[k], before[k]);
+        if (!missed && options.verify) {
+            missed = p.fs.Compare(files[k].path, to[k]);
+        }
         const ErrorCode bare =
             missed || outcome.result != 0 || !options.setAttributes
                 ? kNoError

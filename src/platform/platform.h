@@ -117,6 +117,10 @@ class FileSystem {
     // The system's text for an error code, one line without a closing break.
     virtual std::wstring ErrorText(ErrorCode error) = 0;
 
+    // Reads the file at copy back from the disk (not from a cache) and
+    // compares it with the one at source: kErrorCopyDiffers when they differ.
+    virtual ErrorCode Compare(const std::wstring& source, const std::wstring& copy) = 0;
+
     // Appends bytes to the file at path, which is created when missing.
     virtual ErrorCode Append(const std::wstring& path, std::string_view bytes) = 0;
 

@@ -212,6 +212,12 @@ TEST_F(CopyTest, TheShellsFailuresAreNamedAndLoseNoAttributes) {
     EXPECT_EQ(verdict.message,
               L"Aborted!\r\n\r\nNot copied (1):\r\nThe copy is not the size of its file.\r\n"
               L"  D:\\Out\\big.bin");
+    // Verified: what Windows' copy wrote is read back and compared.
+    m.fs.freeSpace.clear();
+    m.fs.corrupting.insert(L"C:\\Docs\\a.txt");
+    options.verify = true;
+    EXPECT_EQ(Copy(L"C:\\Docs\\a.txt C:\\Docs\\b.txt"), kExitIncomplete);
+    EXPECT_EQ(verdict.notCopied, (std::vector<Miss>{{L"D:\\Out\\a.txt", kErrorCopyDiffers}}));
 }
 
 // The engine: folders first, parents before children and each once; what

@@ -262,6 +262,8 @@ CopyOutcome Machine::CopyFiles(WindowRef owner, const std::wstring& from, const 
             answer.result = kErrorAccessDenied;
         } else if (!fs.Write(target, *node, true)) {
             answer.result = kErrorDiskFull;
+        } else if (fs.corrupting.count(source)) {
+            fs.Find(target)->content ^= 1;
         }
     }
     return answer;

@@ -73,6 +73,9 @@ class MemFs : public FileSystem {
     FileInfo Info(const std::wstring& path) override;
     std::optional<FileId> Identity(const std::wstring& path) override;
     ErrorCode Append(const std::wstring& path, std::string_view bytes) override;
+    ErrorCode Compare(const std::wstring& source, const std::wstring& copy) override {
+        return Find(source)->content == Find(copy)->content ? kNoError : kErrorCopyDiffers;
+    }
     ErrorCode Copy(const std::wstring& from, const std::wstring& to,
                    const CopyRequest& request) override;
 

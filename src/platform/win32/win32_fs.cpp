@@ -354,6 +354,13 @@ std::wstring Win32FileSystem::ErrorText(ErrorCode error) {
     return SystemErrorText(error);
 }
 
+ErrorCode Win32FileSystem::Compare(const std::wstring& source, const std::wstring& copy) {
+    const FileHandle file(CreateFileW(ForApi(source).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    return file.valid() ? CompareWithSource(file.get(), ForApi(copy)) : GetLastError();
+}
+
 ErrorCode Win32FileSystem::Append(const std::wstring& path, std::string_view bytes) {
     const FileHandle file(CreateFileW(ForApi(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));

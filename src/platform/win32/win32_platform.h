@@ -48,6 +48,7 @@ class Win32FileSystem : public FileSystem {
     ErrorCode ListFolder(const std::wstring& folder, const EntrySink& sink) override;
     std::wstring ErrorText(ErrorCode error) override;
     ErrorCode Append(const std::wstring& path, std::string_view bytes) override;
+    ErrorCode Compare(const std::wstring& source, const std::wstring& copy) override;
     bool DriveReady(wchar_t letter) override;
     bool CreateFolder(const std::wstring& path) override;
     bool SetAttributes(const std::wstring& path, uint32_t attributes) override;
