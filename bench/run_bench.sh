@@ -12,6 +12,10 @@
 #   shell   Brisa.exe in Silent Mode with Engine=1: one shell request, 0x215
 #   xcopy   xcopy /E /I /H, then attrib +R /S and attrib +H /S
 #   cp      cp -r on the Linux side: the floor (it sets no attributes)
+#   rerun   the engine again over its own complete copies (R + H), after an
+#           untimed first run: every copy replaced by a new one
+#   verify  the engine with Verify=1: every copy read back and compared
+#   logged  the engine with Log set: a line per file
 # Every contender's copies get Read Only + Hidden, and every copy is checked
 # by verify_copy.py: the same files, the same bytes, exactly R + H.
 # Then, on the N-file tree: engine_bench on 1, 2, 4 and 8 threads, and its
@@ -73,14 +77,17 @@ run() {
     echo "# $secs s" >>"$log"
 }
 
-install() { # folder engine
+install() { # folder engine [more settings]
     mkdir -p "$unix/$1"
     cp "$bin/Brisa.exe" "$unix/$1/"
-    printf '[Silent]\r\nUse=1\r\nLocation=%s\\out\\%s\r\nForce=1\r\nEngine=%s\r\nAttributes=1\r\nReadOnly=1\r\nHidden=1\r\nSystem=0\r\nArchive=0\r\n' \
-        "$win" "$1" "$2" >"$unix/$1/Brisa.ini"
+    printf '[Silent]\r\nUse=1\r\nLocation=%s\\out\\%s\r\nForce=1\r\nEngine=%s\r\nAttributes=1\r\nReadOnly=1\r\nHidden=1\r\nSystem=0\r\nArchive=0\r\n%s' \
+        "$win" "$1" "$2" "${3:-}" >"$unix/$1/Brisa.ini"
 }
 install engine 0
 install shell 1
+install rerun 0
+install verify 0 'Verify=1\r\n'
+install logged 0 'Log=run.log\r\n'
 
 # One contender on one item (a path below src, with /); its copies land in
 # out/<contender>/<name of the item>.
@@ -88,8 +95,13 @@ contend() { # contender item
     local item=${2//\//\\} name=${2##*/}
     rm -rf "$unix/out"
     mkdir -p "$unix/out/xcopy" "$unix/out/cp"
+    rm -f "$unix/logged/run.log"
     case $1 in
-    engine | shell) run wine "$unix/$1/Brisa.exe" "$win\\src\\$item" ;;
+    engine | shell | verify | logged) run wine "$unix/$1/Brisa.exe" "$win\\src\\$item" ;;
+    rerun) # the second run is the one timed
+        run wine "$unix/$1/Brisa.exe" "$win\\src\\$item"
+        run wine "$unix/$1/Brisa.exe" "$win\\src\\$item"
+        ;;
     xcopy)
         if [ -d "$unix/src/$2" ]; then
             # Wine's attrib takes one attribute per call.
@@ -110,9 +122,12 @@ contend() { # contender item
 }
 
 rows=()
+engine_rows=()
 compare() { # label item
     local times_engine=() times_shell=() times_xcopy=() times_cp=()
-    local order=(engine shell xcopy cp) r c rounds=${3:-$reps}
+    local times_rerun=() times_verify=() times_logged=()
+    local order=(engine shell xcopy cp rerun verify logged) r c rounds=${3:-$reps}
+    local n_order=${#order[@]}
     # One untimed run first: the first Wine run after a pause is slow,
     # whichever contender it is.
     echo "# warm-up" >>"$log"
@@ -120,9 +135,13 @@ compare() { # label item
     for ((r = 0; r < rounds; r++)); do
         # Rotated each round and reversed every other, so that no contender
         # always follows the same one.
-        local turn=("${order[@]:r%4}" "${order[@]:0:r%4}")
+        local turn=("${order[@]:r%n_order}" "${order[@]:0:r%n_order}")
         if ((r % 2)); then
-            turn=("${turn[3]}" "${turn[2]}" "${turn[1]}" "${turn[0]}")
+            local reversed=() i
+            for ((i = n_order - 1; i >= 0; i--)); do
+                reversed+=("${turn[i]}")
+            done
+            turn=("${reversed[@]}")
         fi
         for c in "${turn[@]}"; do
             contend "$c" "$2"
@@ -136,6 +155,12 @@ compare() { # label item
     f=$(median "${times_cp[@]}")
     rows+=("| $1 | $e | $s | $x | $f | $(calc "$e / $x") | $(calc "$e / $s") | $(calc "$e / $f" 1) |")
     echo "  ${rows[-1]}"
+    local re ve lo
+    re=$(median "${times_rerun[@]}")
+    ve=$(median "${times_verify[@]}")
+    lo=$(median "${times_logged[@]}")
+    engine_rows+=("| $1 | $e | $re | $(calc "$re / $e") | $ve | $(calc "$ve / $e") | $lo | $(calc "100 * ($lo - $e) / $e" 1) % |")
+    echo "  ${engine_rows[-1]}"
 }
 
 echo "log: $log"
@@ -210,6 +235,11 @@ echo "Seconds, wall clock under Wine, median of $reps (of 8 for the one file); e
 echo "| tree | engine | shell request | xcopy + attrib | cp -r | engine/xcopy | engine/shell | engine/cp |"
 echo "|---|---|---|---|---|---|---|---|"
 printf '%s\n' "${rows[@]}"
+echo
+echo "The engine against itself, same run (seconds, medians):"
+echo "| tree | first run | re-run over its copies | re-run/first | Verify=1 | verify/first | Log set | log's cost |"
+echo "|---|---|---|---|---|---|---|---|"
+printf '%s\n' "${engine_rows[@]}"
 echo
 echo "The engine alone on $n files (engine_bench, ms, median of $reps):"
 echo "| 1 thread | 2 threads | 4 threads | 8 threads | own work (2 threads, --no-io) | own share |"
