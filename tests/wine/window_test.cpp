@@ -127,7 +127,6 @@ TEST_F(WindowTest, TheSettingsWindowShowsAndSavesTheSilentModeSettings) {
             L"Error: Not to Create Folder", L"1|(none)|(none)|1|(none)|(none)|(none)|(none)|"},
         {L"Use=1", L"\\locked", L"1000-0-", {}, press(kOkButton),
             L"Error: The settings could not be saved", L"locked"},
-        {L"", L"\\x", L"00-0-0-0-", {}, press(kCancelButton), L"", none + L"(none)|"},
         {L"", L"\\x", L"00-0-0-0-", {}, key(VK_ESCAPE), L"", none + L"(none)|"},
     };  // shown: Silent Mode, Force Mode, Attributes, Read Only, Hidden ("-": disabled)
     // clang-format on
@@ -215,13 +214,20 @@ TEST_F(WindowTest, TheSettingsWindowsLinksByMouseAndKeyboard) {
 // when Set Default is in use, at the remembered folder (its nearest existing
 // part, or Documents) with the remembered boxes; the Silent variant at the
 // missing folder with its attribute set and no Set Default. OK hands over
-// the open folder and the boxes; Cancel and the close box hand nothing.
+// the open folder and the boxes (also by Alt+O); Cancel (Alt+C) and the
+// close box hand nothing.
 TEST_F(WindowTest, TheOutputFolderDialogStartsWhereItShouldAndHandsOverItsChoice) {
     using enum Dialog::ControlId;
     const std::wstring out = dir + L"\\Out", gone = out + L"\\gone\\deeper";
     WriteText(out + L"\\ab\\x", "");
     const std::wstring documents = p.shell.SpecialFolder(kFolderPersonal, 0);
     auto press = [](int row) { return [row](Dialog& d) { Press(d, row); }; };
+    auto alt = [](wchar_t key) {  // an access key in the modal loop
+        return [key](Dialog& d) {
+            PostMessageW(d.Control(kFolderList), WM_SYSCHAR, key, 1 << 29);
+            d.RunModal();
+        };
+    };
     // clang-format off
     const struct { bool silent; FolderChoice from; std::wstring opens, shown; std::vector<int> clicks;
                    std::function<void(Dialog&)> act; std::optional<FolderChoice> choice; } cases[] = {
@@ -231,11 +237,11 @@ TEST_F(WindowTest, TheOutputFolderDialogStartsWhereItShouldAndHandsOverItsChoice
             FolderChoice{0, out, 0, 1}},
         {false, {2, out + L"\\abc", 2, 7}, out + L"\\ab", L"22200", {}, press(kOkButton),
             FolderChoice{2, out + L"\\ab", 2, 2}},
-        {false, {1, L"Q:\\Data"}, documents, L"100-0-0-", {}, press(kCancelButton), {}},
+        {false, {1, L"Q:\\Data"}, documents, L"100-0-0-", {}, alt(L'c'), {}},
         {true, {1, out + L"\\missing\\", 1, 0, 0, 1}, out, L"0-1000", {},
             [](Dialog& d) { SendMessageW(d.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }, {}},
-        {true, {1, out + L"\\ab\\missing\\", 1, 0, 0, 1}, out + L"\\ab", L"0-1000", {},
-            press(kOkButton), FolderChoice{0, out + L"\\ab", 1, 0, 0, 1}},
+        {true, {1, out + L"\\ab\\missing\\", 1, 0, 0, 1}, out + L"\\ab", L"0-1000", {}, alt(L'o'),
+            FolderChoice{0, out + L"\\ab", 1, 0, 0, 1}},
     };  // shown: Set Default, the heading, Read Only, Hidden, Archive ("-": disabled)
     // clang-format on
     for (const auto& c : cases) {
@@ -261,8 +267,7 @@ TEST_F(WindowTest, TheOutputFolderDialogStartsWhereItShouldAndHandsOverItsChoice
 
 // New Folder makes chains and opens them, and says when it cannot; the
 // folder list opens on activation or Enter, never on a highlight; a drive
-// that cannot be listed leaves the list where it was; Alt+O and Alt+C press
-// their buttons in the modal loop.
+// that cannot be listed leaves the list where it was.
 TEST_F(WindowTest, TheOutputFolderDialogsFoldersAndKeys) {
     using enum Dialog::ControlId;
     for (const wchar_t* sub : {L"\\B10", L"\\b9", L"\\.hidden"}) {  // dot names read as hidden
@@ -281,10 +286,10 @@ TEST_F(WindowTest, TheOutputFolderDialogsFoldersAndKeys) {
     SetFocus(folders);
     SendMessageW(dialog.hwnd(), WM_COMMAND, IDOK, 0);  // what the dialog manager sends for Enter
     EXPECT_EQ(list.OpenFolder(), dir + L"\\B10");
-    NMITEMACTIVATE activate{};
-    activate.hdr = {folders, static_cast<UINT_PTR>(GetDlgCtrlID(folders)),
-                    static_cast<UINT>(LVN_ITEMACTIVATE)};
-    SendMessageW(dialog.hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&activate));  // item 0
+    RECT first;  // a double-click's first click has selected its entry
+    ListView_GetItemRect(folders, 0, &first, LVIR_LABEL);
+    ListView_SetItemState(folders, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SendMessageW(folders, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(first.left + 2, first.top + 2));
     EXPECT_EQ(list.OpenFolder(), dir.substr(0, 3));
     dialog.OpenFolder(dir);
     // clang-format off
@@ -323,16 +328,6 @@ TEST_F(WindowTest, TheOutputFolderDialogsFoldersAndKeys) {
     EXPECT_TRUE(said.size() > 20 && said.find(L'\r') == std::wstring::npos &&
                 said.find(L" \n") == std::wstring::npos)
         << "the system's text, trimmed: " << said;
-    for (const wchar_t key : {L'o', L'c'}) {
-        WindowWatcher keys([key](const SeenWindow& w) {
-            if (w.className == L"LarkspurOutForm") {
-                PostMessageW(FindChild(w.hwnd, WC_LISTVIEWW, nullptr), WM_SYSCHAR, key, 1 << 29);
-            }
-            return w.className == L"LarkspurOutForm";
-        });
-        const std::optional<OutputFolderChoice> choice = ui::ShowOutputFolderDialog(p, {});
-        EXPECT_EQ(choice ? choice->location : L"-", key == L'o' ? dir : L"-");
-    }
 }
 
 }  // namespace
