@@ -85,7 +85,8 @@ void OutputFolderDialog::OnLoad() {
     if (!start_.silent) {
         SetCheck(kSetDefaultBox, CheckStateOf(from.use));
         if (from.use == 0) {
-            return;  // no defaults: everything as created
+            OnAttributesClicked();  // the heading rule holds from the start
+            return;                 // no defaults: everything else as created
         }
     } else {
         EnableWindow(Control(kSetDefaultBox), FALSE);

@@ -187,8 +187,10 @@ void SettingsWindow::OnOk() {
             silent_.*bound.state = Check(bound.row);
         }
     }
+    // Switching Silent Mode off always saves: the folder in its greyed box
+    // is neither checked nor made.
     const std::wstring& folder = silent_.location;
-    if (!MakeSureDirectoryPathExists(p_.fs, AddBackslash(folder))) {
+    if (silent_.use != 0 && !MakeSureDirectoryPathExists(p_.fs, AddBackslash(folder))) {
         Message(L"Not to Create Folder\r\n" + folder, MB_ICONEXCLAMATION, L"Error");
         return;
     }

@@ -99,8 +99,8 @@ TEST_F(WindowTest, LayoutAtEveryDpi) {
 // The settings window shows the stored settings (2 and any other number
 // greyed; the boxes enabled as Silent Mode and Attributes say), a click
 // turns a box off when it is on and on when off; OK makes the folder and
-// saves (Use alone with Silent Mode off), or says why it cannot and saves
-// nothing; Cancel and Esc save nothing; Enter is OK.
+// saves, or says why it cannot and saves nothing; with Silent Mode off it
+// saves Use alone and leaves the folder be; Esc saves nothing; Enter is OK.
 TEST_F(WindowTest, TheSettingsWindowShowsAndSavesTheSilentModeSettings) {
     using enum Settings::ControlId;
     WriteText(dir + L"\\file.txt", "x");
@@ -119,8 +119,8 @@ TEST_F(WindowTest, TheSettingsWindowShowsAndSavesTheSilentModeSettings) {
         {L"", L"\\出力\\b", L"00-0-0-0-", {kSilentModeBox, kForceModeBox,
             kAttributesBox, kReadOnlyBox}, press(kOkButton), L"",
             L"1|" + made + L"|1|1|1|0|0|0|"},
-        {L"Use=1|Attributes=0|ReadOnly=1", L"\\kept", L"1001-0-", {kSilentModeBox},
-            press(kOkButton), L"", L"0|(none)|(none)|0|1|(none)|(none)|(none)|"},
+        {L"Use=1|Location=X|Attributes=0|ReadOnly=1", L"\\new\\bad|name", L"1001-0-",
+            {kSilentModeBox}, press(kOkButton), L"", L"0|X|(none)|0|1|(none)|(none)|(none)|"},
         {L"Use=1.5|Attributes=-1|Hidden=300", L"\\a\\b", L"20202", {kSystemBox},
             key(VK_RETURN), L"", L"2|" + dir + L"\\a\\b|0|2|0|2|1|0|"},
         {L"Use=1|Attributes=1", L"\\file.txt\\sub", L"10100", {}, press(kOkButton),
@@ -159,6 +159,7 @@ TEST_F(WindowTest, TheSettingsWindowShowsAndSavesTheSilentModeSettings) {
         }
     }
     EXPECT_TRUE(Attributes(made) & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(Attributes(dir + L"\\new"), INVALID_FILE_ATTRIBUTES) << "not with Silent Mode off";
 }
 
 // The links are drawn blue, with a focus rectangle when focused, show a
@@ -213,7 +214,8 @@ TEST_F(WindowTest, TheSettingsWindowsLinksByMouseAndKeyboard) {
 // The dialog opens at the process's current folder with Archive ticked, or,
 // when Set Default is in use, at the remembered folder (its nearest existing
 // part, or Documents) with the remembered boxes; the Silent variant at the
-// missing folder with its attribute set and no Set Default. OK hands over
+// missing folder with its attribute set and no Set Default. Either way the
+// four boxes are greyed from the start while the heading is not ticked. OK hands over
 // the open folder and the boxes (also by Alt+O); Cancel (Alt+C) and the
 // close box hand nothing.
 TEST_F(WindowTest, TheOutputFolderDialogStartsWhereItShouldAndHandsOverItsChoice) {
@@ -231,14 +233,14 @@ TEST_F(WindowTest, TheOutputFolderDialogStartsWhereItShouldAndHandsOverItsChoice
     // clang-format off
     const struct { bool silent; FolderChoice from; std::wstring opens, shown; std::vector<int> clicks;
                    std::function<void(Dialog&)> act; std::optional<FolderChoice> choice; } cases[] = {
-        {false, {0, out}, dir, L"00001", {kSetDefaultBox, kAttributesBox}, press(kOkButton),
+        {false, {0, out}, dir, L"000-0-1-", {kSetDefaultBox, kAttributesBox}, press(kOkButton),
             FolderChoice{1, dir, 1, 0, 0, 0, 1}},
         {false, {1, gone, 0, 1}, out, L"101-0-0-", {kSetDefaultBox}, press(kOkButton),
             FolderChoice{0, out, 0, 1}},
         {false, {2, out + L"\\abc", 2, 7}, out + L"\\ab", L"22200", {}, press(kOkButton),
             FolderChoice{2, out + L"\\ab", 2, 2}},
         {false, {1, L"Q:\\Data"}, documents, L"100-0-0-", {}, alt(L'c'), {}},
-        {true, {1, out + L"\\missing\\", 1, 0, 0, 1}, out, L"0-1000", {},
+        {true, {1, out + L"\\missing\\", 0, 1}, out, L"0-01-0-0-", {},
             [](Dialog& d) { SendMessageW(d.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }, {}},
         {true, {1, out + L"\\ab\\missing\\", 1, 0, 0, 1}, out + L"\\ab", L"0-1000", {}, alt(L'o'),
             FolderChoice{0, out + L"\\ab", 1, 0, 0, 1}},
