@@ -16,16 +16,16 @@
 //   substitute face with wider glyphs), at the size that makes it fit.
 // - Links are owner-drawn buttons: they take the focus with Tab and report
 //   a click or Space as BN_CLICKED, and the window draws them as blue
-//   underlined text (with a focus rectangle when focused) and gives them the
-//   hand cursor. Enter reaches the window as IDOK from the dialog manager,
-//   but on a push button, which reports its own click: a row says what
-//   Enter on its control does, and elsewhere it presses the default button.
+//   underlined text (in a high-contrast theme, in the system's link colour)
+//   with a focus rectangle when focused, and gives them the hand cursor.
+//   Enter reaches the window as IDOK from the dialog manager, but on a push
+//   button, which reports its own click: a row says what Enter on its
+//   control does, and elsewhere it presses the default button.
 #include "ui/form.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
-#include <climits>
 #include <numeric>
 
 #include "resource.h"
@@ -43,6 +43,7 @@ struct KindClass {
 KindClass ClassOf(Kind kind) {
     switch (kind) {
         case Kind::Label:
+        case Kind::Name:
             return {WC_STATICW, SS_LEFT | SS_NOPREFIX, 0};
         case Kind::Button:
             return {WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 0};
@@ -166,19 +167,17 @@ void Form::CreateControls() {
     controls_.assign(spec_.controls.size(), nullptr);
     std::vector<size_t> order(spec_.controls.size());
     std::iota(order.begin(), order.end(), size_t{0});
-    // Tab order first; controls that take no focus after those, in table order.
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        const int ta = spec_.controls[a].tab, tb = spec_.controls[b].tab;
-        return (ta < 0 ? INT_MAX : ta) < (tb < 0 ? INT_MAX : tb);
+        return spec_.controls[a].tab < spec_.controls[b].tab;
     });
     for (size_t i : order) {
         const ControlRow& row = spec_.controls[i];
         const KindClass kind = ClassOf(row.kind);
-        controls_[i] =
-            CreateWindowExW(kind.exStyle, kind.className, row.caption ? row.caption : L"",
-                            WS_CHILD | WS_VISIBLE | kind.style, 0, 0, 0, 0, hwnd_,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)),
-                            GetModuleHandleW(nullptr), nullptr);
+        controls_[i] = CreateWindowExW(
+            kind.exStyle, kind.className, row.caption ? row.caption : L"",
+            WS_CHILD | (row.kind == Kind::Name ? 0 : WS_VISIBLE) | kind.style, 0, 0, 0, 0, hwnd_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)),
+            GetModuleHandleW(nullptr), nullptr);
     }
     // Last row first, so a frame listed after the frame that holds it stays
     // above it.
@@ -258,7 +257,10 @@ void Form::DrawLink(const DRAWITEMSTRUCT& item) {
     FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
     const win32::Selection font(
         item.hDC, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
-    SetTextColor(item.hDC, RGB(0, 0, 255));
+    HIGHCONTRASTW contrast{sizeof contrast, 0, nullptr};
+    const bool high = SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+                      (contrast.dwFlags & HCF_HIGHCONTRASTON);
+    SetTextColor(item.hDC, high ? GetSysColor(COLOR_HOTLIGHT) : RGB(0, 0, 255));
     SetBkMode(item.hDC, TRANSPARENT);
     RECT box = item.rcItem;
     constexpr UINT kFormat = DT_LEFT | DT_SINGLELINE | DT_NOPREFIX;

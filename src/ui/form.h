@@ -21,9 +21,12 @@ namespace larkspur::ui {
 
 // Link: text in the link style (blue, underlined, hand cursor) that takes
 // the focus and reports clicks. DefaultButton: the push button Enter
-// presses, drawn as such.
+// presses, drawn as such. A screen reader names an edit, list or drop-down
+// by the label created right before it, so each has one, a Name where none
+// is shown.
 enum class Kind {
     Label,
+    Name,  // a label that is not shown: what a screen reader calls the next control
     Button,
     CheckBox,
     GroupBox,
@@ -48,8 +51,6 @@ void On(Form& form) {
 
 // No frame: the position is in the window's client area.
 constexpr int kNoFrame = -1;
-// A control that takes no focus.
-constexpr int kNoTab = -1;
 
 struct ControlRow {
     int id;  // the row's place in the table, named by the window's enum
@@ -57,7 +58,7 @@ struct ControlRow {
     const wchar_t* caption;
     int frame;                     // the row of the frame the position is in, or kNoFrame
     int left, top, width, height;  // pixels at 96 DPI
-    int tab;                       // tab order, or kNoTab
+    int tab;                       // creation and tab order
     Handler onUse = nullptr;    // pressed; a drive list: a drive chosen; a folder list: activated
     Handler onEnter = nullptr;  // Enter on it; elsewhere Enter presses the default button
     const FontSpec* font = nullptr;

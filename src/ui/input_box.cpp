@@ -10,10 +10,10 @@ using enum InputBoxWindow::ControlId;
 using W = InputBoxWindow;
 
 constexpr ControlRow kRows[] = {
-    {kPromptLabel, Kind::Label, L"", kNoFrame, 12, 12, 252, 72, kNoTab},
-    {kAnswerEdit, Kind::Edit, L"", kNoFrame, 12, 96, 336, 22, 0},
-    {kOkButton, Kind::DefaultButton, L"OK", kNoFrame, 276, 12, 72, 24, 1, On<&W::OnOk>},
-    {kCancelButton, Kind::Button, L"Cancel", kNoFrame, 276, 42, 72, 24, 2, On<&W::OnCancel>},
+    {kPromptLabel, Kind::Label, L"", kNoFrame, 12, 12, 252, 72, 0},  // names the answer
+    {kAnswerEdit, Kind::Edit, L"", kNoFrame, 12, 96, 336, 22, 1},
+    {kOkButton, Kind::DefaultButton, L"OK", kNoFrame, 276, 12, 72, 24, 2, On<&W::OnOk>},
+    {kCancelButton, Kind::Button, L"Cancel", kNoFrame, 276, 42, 72, 24, 3, On<&W::OnCancel>},
 };
 static_assert(IndexesRows(kRows, kControlCount));
 

@@ -22,21 +22,23 @@ using enum OutputFolderDialog::ControlId;
 
 using D = OutputFolderDialog;
 constexpr ControlRow kRows[] = {
-    {kDriveList, Kind::DriveList, nullptr, kNoFrame, 8, 8, 257, 20, 0, On<&D::OnDriveChanged>},
-    {kFolderList, Kind::FolderList, nullptr, kNoFrame, 8, 40, 257, 230, 1,
+    {kDriveList, Kind::DriveList, nullptr, kNoFrame, 8, 8, 257, 20, 1, On<&D::OnDriveChanged>},
+    {kFolderList, Kind::FolderList, nullptr, kNoFrame, 8, 40, 257, 230, 3,
      On<&D::OnOpenHighlighted>, On<&D::OnOpenHighlighted>},
-    {kReadOnlyBox, Kind::CheckBox, L"Read Only", kAttributesFrame, 8, 24, 81, 17, 2},
-    {kHiddenBox, Kind::CheckBox, L"Hidden", kAttributesFrame, 8, 48, 57, 17, 3},
-    {kSystemBox, Kind::CheckBox, L"System", kAttributesFrame, 8, 72, 65, 17, 4},
-    {kArchiveBox, Kind::CheckBox, L"Archive", kAttributesFrame, 8, 96, 65, 17, 5},
-    {kOkButton, Kind::Button, L"OK(&O)", kNoFrame, 280, 208, 105, 25, 6, On<&D::OnOk>},
-    {kCancelButton, Kind::Button, L"Cancel(&C)", kNoFrame, 280, 240, 105, 25, 7, On<&D::OnCancel>},
-    {kNewFolderButton, Kind::Button, L"New Folder >>", kNoFrame, 280, 176, 105, 25, 8,
+    {kReadOnlyBox, Kind::CheckBox, L"Read Only", kAttributesFrame, 8, 24, 81, 17, 4},
+    {kHiddenBox, Kind::CheckBox, L"Hidden", kAttributesFrame, 8, 48, 57, 17, 5},
+    {kSystemBox, Kind::CheckBox, L"System", kAttributesFrame, 8, 72, 65, 17, 6},
+    {kArchiveBox, Kind::CheckBox, L"Archive", kAttributesFrame, 8, 96, 65, 17, 7},
+    {kOkButton, Kind::Button, L"OK(&O)", kNoFrame, 280, 208, 105, 25, 8, On<&D::OnOk>},
+    {kCancelButton, Kind::Button, L"Cancel(&C)", kNoFrame, 280, 240, 105, 25, 9, On<&D::OnCancel>},
+    {kNewFolderButton, Kind::Button, L"New Folder >>", kNoFrame, 280, 176, 105, 25, 10,
      On<&D::OnNewFolder>},
-    {kAttributesFrame, Kind::GroupBox, L"Attributes", kNoFrame, 280, 8, 105, 121, 9},
-    {kSetDefaultBox, Kind::CheckBox, L"Set Default", kNoFrame, 288, 144, 89, 17, 10},
-    {kAttributesBox, Kind::CheckBox, L"Attirubutes", kNoFrame, 288, 8, 81, 17, 11,
+    {kAttributesFrame, Kind::GroupBox, L"Attributes", kNoFrame, 280, 8, 105, 121, 11},
+    {kSetDefaultBox, Kind::CheckBox, L"Set Default", kNoFrame, 288, 144, 89, 17, 12},
+    {kAttributesBox, Kind::CheckBox, L"Attirubutes", kNoFrame, 288, 8, 81, 17, 13,
      On<&D::OnAttributesClicked>},
+    {kDriveName, Kind::Name, L"Drive", kNoFrame, 8, 8, 257, 12, 0},
+    {kFolderName, Kind::Name, L"Folders", kNoFrame, 8, 40, 257, 12, 2},
 };
 static_assert(IndexesRows(kRows, kControlCount));
 

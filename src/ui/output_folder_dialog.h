@@ -29,6 +29,8 @@ class OutputFolderDialog : public Form {
         kAttributesFrame,
         kSetDefaultBox,
         kAttributesBox,
+        kDriveName,
+        kFolderName,
         kControlCount
     };
     static const FormSpec kSpec;

@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <oleacc.h>
 #include <shlobj.h>
 
 #include "app/machine.h"
@@ -28,6 +29,25 @@ struct RecordingShell : win32::Win32Shell {
         opened.push_back(address);
     }
 };
+
+// What a screen reader calls a control: the accessibility interface's name,
+// which Wine 8 gives an edit from the label before it, or else that label,
+// as Windows names lists and drop-downs.
+std::wstring AccessibleName(HWND control) {
+    win32::ComPtr<IAccessible> object;
+    VARIANT self{};
+    self.vt = VT_I4;  // CHILDID_SELF
+    BSTR name = nullptr;
+    if (SUCCEEDED(AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
+                                             reinterpret_cast<void**>(object.put()))) &&
+        object->get_accName(self, &name) == S_OK) {
+        const std::wstring text(name, SysStringLen(name));
+        SysFreeString(name);
+        return text;
+    }
+    HWND label = GetWindow(control, GW_HWNDPREV);
+    return label && ClassOf(label) == L"Static" ? ui::TextOf(label) : L"(none)";
+}
 
 class WindowTest : public ::testing::Test {
   protected:
@@ -61,26 +81,37 @@ class WindowTest : public ::testing::Test {
 };
 
 // Where every control lies and in which order Tab reaches it, at 96 DPI and
-// on a 144-DPI monitor; every caption fits whatever faces the machine has.
+// on a 144-DPI monitor; every caption fits whatever faces the machine has;
+// what a screen reader calls each edit, list and drop-down.
 TEST_F(WindowTest, LayoutAtEveryDpi) {
     Settings settings(p);
     Dialog dialog(p, {});
     ui::ProgressWindow progress(process);
+    ui::InputBoxWindow input(L"Name:", L"Create New Folder");
     // clang-format off
-    const struct { ui::Form& form; const char *rects, *tabs; } windows[] = {
+    const struct { ui::Form& form; const char *rects, *tabs; const wchar_t* names; } windows[] = {
         {settings, "354x199 8,8,337,153 16,8,81,17 24,32,76,12 24,48,225,18 256,46,81,23 "
             "24,72,81,17 24,96,153,49 32,96,73,17 40,120,33,17 72,120,33,17 104,120,33,17 "
             "136,120,33,17 264,112,68,12 272,128,59,12 64,168,105,25 176,168,81,25 264,168,81,25",
-            "1 4 3 5 7 8 9 10 11 12 13 15 16 14 2"},
+            "1 4 2 3 5 7 8 9 10 11 12 13 15 16 14", L"Output Folder...|"},
         {dialog, "398x278 8,8,257,20 8,40,257,230 288,32,81,17 288,56,57,17 288,80,65,17 "
             "288,104,65,17 280,208,105,25 280,240,105,25 280,176,105,25 280,8,105,121 "
-            "288,144,89,17 288,8,81,17", "0 1 2 3 4 5 6 7 8 10 11"},
+            "288,144,89,17 288,8,81,17 8,8,257,12 8,40,257,12", "12 0 13 1 2 3 4 5 6 7 8 10 11",
+            L"Drive|Folders|"},
         {progress, "312x108 88,80,137,19 8,8,126,12 80,24,129,12 208,40,70,12 8,56,219,12",
-            "0 1 2 3 4"},
+            "0 1 2 3 4", L""},
+        {input, "360x130 12,12,252,72 12,96,336,22 276,12,72,24 276,42,72,24", "0 1 2 3", L"Name:|"},
     };
     // clang-format on
     for (const auto& w : windows) {
         ASSERT_TRUE(w.form.Load());
+        std::wstring names;
+        for (const ui::ControlRow& row : w.form.spec().controls) {
+            const bool named = row.kind == ui::Kind::Edit || row.kind == ui::Kind::DriveList ||
+                               row.kind == ui::Kind::FolderList;
+            names += named ? AccessibleName(w.form.Control(row.id)) + L"|" : L"";
+        }
+        EXPECT_EQ(names, w.names);
         for (const UINT dpi : {96u, 144u}) {
             SCOPED_TRACE(std::string(w.rects, 7) + " at " + std::to_string(dpi));
             RECT suggested{0, 0, ui::Scale(w.form.spec().clientWidth, dpi),
