@@ -2,7 +2,9 @@
 // messages as a user drives them. Wine facts relied on: Wine reports 96 DPI,
 // so another is told with WM_DPICHANGED, as Windows tells it; a file held
 // open without sharing cannot be written by the profile functions;
-// DefineDosDevice makes a drive that cannot be listed.
+// DefineDosDevice makes a drive that cannot be listed; the shell leaves the
+// unlabelled C: nameless; oleacc names an edit by the label before it (a
+// hidden one too), but not a list or a drop-down.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -25,8 +27,14 @@ using Settings = ui::SettingsWindow;
 
 struct RecordingShell : win32::Win32Shell {
     std::vector<std::wstring> opened;
+    std::wstring sendTo;  // the real one when empty
     void OpenLink(const std::wstring& address, const std::wstring&) override {
         opened.push_back(address);
+    }
+    std::wstring SpecialFolder(int folder, WindowRef owner) override {
+        return folder == kFolderSendTo && !sendTo.empty()
+                   ? sendTo
+                   : Win32Shell::SpecialFolder(folder, owner);
     }
 };
 
@@ -39,7 +47,7 @@ std::wstring AccessibleName(HWND control) {
     self.vt = VT_I4;  // CHILDID_SELF
     BSTR name = nullptr;
     if (SUCCEEDED(AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
-                                             reinterpret_cast<void**>(object.put()))) &&
+                                             object.put())) &&
         object->get_accName(self, &name) == S_OK) {
         const std::wstring text(name, SysStringLen(name));
         SysFreeString(name);
@@ -81,8 +89,8 @@ class WindowTest : public ::testing::Test {
 };
 
 // Where every control lies and in which order Tab reaches it, at 96 DPI and
-// on a 144-DPI monitor; every caption fits whatever faces the machine has;
-// what a screen reader calls each edit, list and drop-down.
+// on a 144-DPI monitor; every caption fits, in the face it asks for where
+// that is there; what a screen reader calls each edit, list and drop-down.
 TEST_F(WindowTest, LayoutAtEveryDpi) {
     Settings settings(p);
     Dialog dialog(p, {});
@@ -125,6 +133,22 @@ TEST_F(WindowTest, LayoutAtEveryDpi) {
     EXPECT_TRUE(GetWindowLongPtrW(dialog.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(GetWindowLongPtrW(progress.hwnd(), GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE, 0);
     EXPECT_TRUE(GetClassLongPtrW(progress.hwnd(), GCL_STYLE) & CS_NOCLOSE);
+    // A face that is there (any but the default, of whatever the machine
+    // has) is the face a control asks for; one that is not gives way.
+    static std::wstring standard, other;
+    standard = ui::WantedFont(nullptr, 96).lfFaceName;
+    LOGFONTW any{};
+    any.lfCharSet = DEFAULT_CHARSET;
+    EnumFontFamiliesExW(
+        win32::WindowDc().get(), &any,
+        [](const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM) -> int {
+            other = standard != font->lfFaceName ? font->lfFaceName : other;
+            return 1;
+        },
+        0, 0);
+    const ui::FontSpec there{other.c_str()}, missing{L"No Such Face"};
+    EXPECT_EQ(ui::WantedFont(&there, 96).lfFaceName, other);
+    EXPECT_EQ(ui::WantedFont(&missing, 96).lfFaceName, standard);
 }
 
 // The settings window shows the stored settings (2 and any other number
@@ -135,30 +159,22 @@ TEST_F(WindowTest, LayoutAtEveryDpi) {
 TEST_F(WindowTest, TheSettingsWindowShowsAndSavesTheSilentModeSettings) {
     using enum Settings::ControlId;
     WriteText(dir + L"\\file.txt", "x");
-    auto press = [](int row) { return [row](Settings& w) { Press(w, row); }; };
-    auto key = [](WPARAM key) {
-        return [key](Settings& w) {
-            PostMessageW(w.Control(kOutputFolderEdit), WM_KEYDOWN, key, 0);
-            w.RunModal();
-        };
-    };
     const std::wstring none = L"(none)|(none)|(none)|(none)|(none)|(none)|(none)|";
     const std::wstring made = dir + L"\\出力\\b";  // a new file is UTF-16: any name reads back
     // clang-format off
     const struct { const wchar_t *stored, *folder; std::wstring shown; std::vector<int> clicks;
-                   std::function<void(Settings&)> act; std::wstring message, saved; } cases[] = {
-        {L"", L"\\出力\\b", L"00-0-0-0-", {kSilentModeBox, kForceModeBox,
-            kAttributesBox, kReadOnlyBox}, press(kOkButton), L"",
-            L"1|" + made + L"|1|1|1|0|0|0|"},
+                   WPARAM key; std::wstring message, saved; } cases[] = {
+        {L"", L"\\出力\\b", L"00-0-0-0-", {kSilentModeBox, kForceModeBox, kAttributesBox,
+            kReadOnlyBox}, 0, L"", L"1|" + made + L"|1|1|1|0|0|0|"},
         {L"Use=1|Location=X|Attributes=0|ReadOnly=1", L"\\new\\bad|name", L"1001-0-",
-            {kSilentModeBox}, press(kOkButton), L"", L"0|X|(none)|0|1|(none)|(none)|(none)|"},
+            {kSilentModeBox}, 0, L"", L"0|X|(none)|0|1|(none)|(none)|(none)|"},
         {L"Use=1.5|Attributes=-1|Hidden=300", L"\\a\\b", L"20202", {kSystemBox},
-            key(VK_RETURN), L"", L"2|" + dir + L"\\a\\b|0|2|0|2|1|0|"},
-        {L"Use=1|Attributes=1", L"\\file.txt\\sub", L"10100", {}, press(kOkButton),
+            VK_RETURN, L"", L"2|" + dir + L"\\a\\b|0|2|0|2|1|0|"},
+        {L"Use=1|Attributes=1", L"\\file.txt\\sub", L"10100", {}, 0,
             L"Error: Not to Create Folder", L"1|(none)|(none)|1|(none)|(none)|(none)|(none)|"},
-        {L"Use=1", L"\\locked", L"1000-0-", {}, press(kOkButton),
+        {L"Use=1", L"\\locked", L"1000-0-", {}, 0,
             L"Error: The settings could not be saved", L"locked"},
-        {L"", L"\\x", L"00-0-0-0-", {}, key(VK_ESCAPE), L"", none + L"(none)|"},
+        {L"", L"\\x", L"00-0-0-0-", {}, VK_ESCAPE, L"", none + L"(none)|"},
     };  // shown: Silent Mode, Force Mode, Attributes, Read Only, Hidden ("-": disabled)
     // clang-format on
     for (const auto& c : cases) {
@@ -179,7 +195,12 @@ TEST_F(WindowTest, TheSettingsWindowShowsAndSavesTheSilentModeSettings) {
                                                        0, nullptr, OPEN_EXISTING, 0, nullptr)
                                          : INVALID_HANDLE_VALUE);
         WindowWatcher watcher;
-        c.act(window);
+        if (c.key == 0) {  // the OK button
+            Press(window, kOkButton);
+        } else {
+            PostMessageW(window.Control(kOutputFolderEdit), WM_KEYDOWN, c.key, 0);
+            window.RunModal();
+        }
         EXPECT_EQ(watcher.Said().substr(0, c.message.size()), c.message);
         EXPECT_EQ(watcher.Said().empty(), c.message.empty());
         EXPECT_EQ(window.Saved(), c.message.empty() && c.saved.rfind(L"(none)", 0) != 0);
@@ -195,6 +216,8 @@ TEST_F(WindowTest, TheSettingsWindowShowsAndSavesTheSilentModeSettings) {
 
 // The links are drawn blue, with a focus rectangle when focused, show a
 // hand, and open their addresses by mouse, by Tab then Enter, and by Space.
+// Make Shortcut says when the shortcut could not be saved. A yield lets the
+// window system dispatch what waits.
 TEST_F(WindowTest, TheSettingsWindowsLinksByMouseAndKeyboard) {
     using enum Settings::ControlId;
     WriteIni(dir, L"Silent", L"Use=1|Attributes=1");
@@ -240,6 +263,17 @@ TEST_F(WindowTest, TheSettingsWindowsLinksByMouseAndKeyboard) {
     EXPECT_EQ(shell.opened, (std::vector<std::wstring>{ui::kAuthorMail, ui::kAuthorHomePage,
                                                        ui::kAuthorHomePage, ui::kAuthorMail}));
     EXPECT_FALSE(window.Saved()) << "Enter on a link does not press OK";
+    static bool fired = false;  // the first yield after the progress window shows pumps
+    machine.ui.ShowProgressWindow();
+    SetTimer(nullptr, 0, 0,
+             [](HWND, UINT, UINT_PTR timer, DWORD) { fired = KillTimer(nullptr, timer); });
+    Sleep(50);
+    machine.ui.YieldToWindowSystem();
+    EXPECT_TRUE(fired) << "a yield dispatches what waits";
+    shell.sendTo = dir + L"\\no such folder";  // where no shortcut can be saved
+    WindowWatcher watcher;
+    Press(window, kMakeShortcutButton);
+    EXPECT_EQ(watcher.Said(), L"Larkspur: 正常に処理できませんでした\r\nFailed.\n");
 }
 
 // The dialog opens at the process's current folder with Archive ticked, or,
@@ -268,8 +302,6 @@ TEST_F(WindowTest, TheOutputFolderDialogStartsWhereItShouldAndHandsOverItsChoice
             FolderChoice{1, dir, 1, 0, 0, 0, 1}},
         {false, {1, gone, 0, 1}, out, L"101-0-0-", {kSetDefaultBox}, press(kOkButton),
             FolderChoice{0, out, 0, 1}},
-        {false, {2, out + L"\\abc", 2, 7}, out + L"\\ab", L"22200", {}, press(kOkButton),
-            FolderChoice{2, out + L"\\ab", 2, 2}},
         {false, {1, L"Q:\\Data"}, documents, L"100-0-0-", {}, alt(L'c'), {}},
         {true, {1, out + L"\\missing\\", 0, 1}, out, L"0-01-0-0-", {},
             [](Dialog& d) { SendMessageW(d.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }, {}},
@@ -300,7 +332,8 @@ TEST_F(WindowTest, TheOutputFolderDialogStartsWhereItShouldAndHandsOverItsChoice
 
 // New Folder makes chains and opens them, and says when it cannot; the
 // folder list opens on activation or Enter, never on a highlight; a drive
-// that cannot be listed leaves the list where it was.
+// without a label is named by its kind; a drive that cannot be listed leaves
+// the list where it was.
 TEST_F(WindowTest, TheOutputFolderDialogsFoldersAndKeys) {
     using enum Dialog::ControlId;
     for (const wchar_t* sub : {L"\\B10", L"\\b9", L"\\.hidden"}) {  // dot names read as hidden
@@ -327,7 +360,7 @@ TEST_F(WindowTest, TheOutputFolderDialogsFoldersAndKeys) {
     dialog.OpenFolder(dir);
     // clang-format off
     const struct { const wchar_t* answer; bool cancel; const wchar_t* opens; bool message; } cases[] = {
-        {L"a\\b", false, L"\\a\\b", false}, {L"", false, L"\\a\\b", false},
+        {L"a\\b", false, L"\\a\\b", false},
         {L"typed", true, L"\\a\\b", false}, {L"..\\..\\a", false, L"\\a", false},  // it just opens
         {L"bad|name", false, L"\\a", true},
     };
@@ -347,6 +380,10 @@ TEST_F(WindowTest, TheOutputFolderDialogsFoldersAndKeys) {
         EXPECT_EQ(watcher.Said(), c.message ? L"Error: Not to Create New Folder\n" : L"");
     }
     HWND drives = dialog.Control(kDriveList);
+    wchar_t text[32] = {};
+    COMBOBOXEXITEMW drive{CBEIF_TEXT, 0, text, 32, 0, 0, 0, 0, 0};  // C:, as Wine has no A: or B:
+    SendMessageW(drives, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&drive));
+    EXPECT_STREQ(text, L"Local Disk (C:)") << "Wine leaves C: nameless, \" (C:)\"";
     LRESULT q = 0;
     while (q < 26 && SendMessageW(drives, CB_GETITEMDATA, q, 0) != L'Q') {
         ++q;
@@ -361,6 +398,20 @@ TEST_F(WindowTest, TheOutputFolderDialogsFoldersAndKeys) {
     EXPECT_TRUE(said.size() > 20 && said.find(L'\r') == std::wstring::npos &&
                 said.find(L" \n") == std::wstring::npos)
         << "the system's text, trimmed: " << said;
+}
+
+// A program in a drive's root has the root for its folder: its settings are
+// C:\Brisa.ini.
+TEST(Process, AProgramInADriveRootReadsItsSettingsThere) {
+    ASSERT_TRUE(CopyFileW((BinDir() + L"\\Brisa.exe").c_str(), L"C:\\Brisa.exe", FALSE));
+    WriteIni(L"C:", L"Silent", L"Use=1|Location=C:\\" + std::wstring(300, L'x'));
+    const drive::Run run =
+        RunProgram(L"C:\\Brisa.exe", L"C:\\Brisa.exe", L"C:\\", OperateDialog(L"", L"Cancel(&C)"));
+    DeleteFileW(L"C:\\Brisa.exe");
+    DeleteFileW(L"C:\\Brisa.ini");
+    EXPECT_EQ(Said(run.messages),
+              L"Error: The output folder in C:\\Brisa.ini is longer than 254 "
+              L"characters, so nothing was copied.\n");
 }
 
 }  // namespace
