@@ -349,7 +349,9 @@ void Form::OnEnterKey() {
     const int focused = RowOf(GetFocus());
     Handler enter = focused >= 0 ? RowAt(focused).onEnter : nullptr;
     for (const ControlRow& row : spec_.controls) {
-        enter = enter || row.kind != Kind::DefaultButton ? enter : row.onUse;
+        if (!enter && row.kind == Kind::DefaultButton) {
+            enter = row.onUse;
+        }
     }
     if (enter) {
         enter(*this);
