@@ -17,8 +17,7 @@ class Win32Ui : public Ui, public ProgramWindows {
     explicit Win32Ui(Platform& p) : p_(p), progress_(p.process) {}
 
     bool ShowSettingsWindow() override;
-    std::optional<OutputFolderChoice> ShowOutputFolderDialog(
-        const OutputFolderStart& start) override;
+    std::optional<OutputFolderChoice> ShowOutputFolderDialog(const OutputFolderStart&) override;
     void ShowProgressWindow() override;
     WindowRef ProgressWindow() override;
     void UnloadProgressWindow() override;

@@ -8,34 +8,27 @@
 
 namespace larkspur {
 
-// What the output folder dialog starts from. An interactive run's dialog
-// starts from the remembered choice of section Setting; with its use (the
-// "Set Default" box) 0 it opens at the process's current folder with
-// Archive ticked, whatever the rest says. The Silent variant opens because
-// the Silent Mode output folder is missing: at that folder, with section
-// Silent's attributes, under its own caption and without "Set Default".
+// What the output folder dialog starts from: in an interactive run the
+// remembered choice (with use 0, the process's current folder and Archive
+// ticked); in the Silent variant, which opens when the Silent Mode output
+// folder is missing, that folder and section Silent's attributes.
 struct OutputFolderStart {
     bool silent = false;
     FolderChoice from;
 };
 
-// The dialog's choice: the open folder (without a trailing backslash unless
-// it is a drive's root), the heading and the four boxes, and in use the
-// "Set Default" box, which asks to remember them.
+// The dialog's choice: the open folder (a backslash at its end only at a
+// drive's root), the boxes, and in use "Set Default", to remember them.
 using OutputFolderChoice = FolderChoice;
 
 class ProgramWindows {
   public:
     virtual ~ProgramWindows() = default;
 
-    // The settings window, modal: true when the user saved with OK, false
-    // when it was cancelled or closed.
+    // Modal, both: true when the user saved with OK, false when cancelled or
+    // closed; the choice on OK, nothing on Cancel or the close box.
     virtual bool ShowSettingsWindow() = 0;
-
-    // The output folder dialog, modal: the choice on OK, nothing on Cancel
-    // or the close box.
-    virtual std::optional<OutputFolderChoice> ShowOutputFolderDialog(
-        const OutputFolderStart& start) = 0;
+    virtual std::optional<OutputFolderChoice> ShowOutputFolderDialog(const OutputFolderStart&) = 0;
 };
 
 }  // namespace larkspur

@@ -32,16 +32,6 @@ const wchar_t* KeyName(Key key) {
     return kNames[static_cast<size_t>(key)];
 }
 
-uint32_t AttributeMask(const std::array<int, 4>& states) {
-    uint32_t mask = 0;
-    for (size_t i = 0; i < states.size(); ++i) {
-        if (states[i] != 0) {
-            mask |= kAttributeBits[i];
-        }
-    }
-    return mask;
-}
-
 Settings::Settings(ProfileStore& profile, Process& process)
     : profile_(profile), path_(AddBackslash(process.ProgramFolder()) + L"Brisa.ini") {}
 
@@ -74,20 +64,8 @@ SilentSettings Settings::Silent() const {
             ReadNumber(Text(Section::Silent, Key::Attributes)) != 0,
             Number(Section::Silent, Key::Engine),
             Number(Section::Silent, Key::Verify),
-            Text(Section::Silent, Key::Log),
-            Number(Section::Silent, Key::Quiet)};
-}
-
-FolderChoice Settings::Defaults() const {
-    return Choice(Section::Setting);
-}
-
-bool Settings::Save(const SilentSettings& silent) const {
-    return Save(Section::Silent, silent, &silent.force);
-}
-
-bool Settings::SaveDefaults(const FolderChoice& defaults) const {
-    return Save(Section::Setting, defaults, nullptr);
+            Number(Section::Silent, Key::Quiet),
+            Text(Section::Silent, Key::Log)};
 }
 
 // In the order of kSettingsKeys; only section Silent has Force.

@@ -3,7 +3,6 @@
 // by which every numeric setting is read.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -16,20 +15,10 @@ namespace larkspur {
 // Setting: the output folder dialog's remembered choices.
 enum class Section { Silent, Setting };
 
-enum class Key {
-    Use,
-    Location,
-    Force,
-    Attributes,
-    ReadOnly,
-    Hidden,
-    System,
-    Archive,
-    Engine,
-    Verify,
-    Log,
-    Quiet
-};
+// clang-format off
+enum class Key { Use, Location, Force, Attributes, ReadOnly, Hidden, System, Archive,
+                 Engine, Verify, Log, Quiet };
+// clang-format on
 
 struct SettingsKey {
     Section section;
@@ -54,16 +43,6 @@ inline constexpr SettingsKey kSettingsKeys[] = {
 const wchar_t* SectionName(Section section);  // the names in the file
 const wchar_t* KeyName(Key key);
 
-// The bits of the attribute set, in the order Read Only, Hidden, System,
-// Archive.
-inline constexpr std::array<uint32_t, 4> kAttributeBits = {kAttrReadOnly, kAttrHidden, kAttrSystem,
-                                                           kAttrArchive};
-
-// The attribute set from the states of the four attribute choices, in the
-// order of kAttributeBits: each one that is not 0 adds its attribute once,
-// so a greyed (2) or odd value never stands for another attribute.
-uint32_t AttributeMask(const std::array<int, 4>& states);
-
 // The check-box state for a stored setting: 0 unticked, 1 ticked, 2 greyed.
 // Any other number shows greyed: like greyed it counts as on for the
 // attributes, and like greyed it is neither 0 nor 1 for the settings that
@@ -76,16 +55,20 @@ inline int CheckStateOf(int stored) {
 constexpr size_t kMaxSettingLength = 254;
 
 // An output folder and the attributes its copies get, with whether they are
-// in use: all of section Setting (use is the "Set Default" box), and the
-// part of section Silent the output folder dialog shows. Numbers as read,
-// each by the number rule below.
+// in use: section Setting (use: "Set Default"), and the part of section
+// Silent the output folder dialog shows. Numbers by the number rule below.
 struct FolderChoice {
     int use = 0;
     std::wstring location;  // at most kMaxSettingLength characters when read
     int attributes = 0;     // the heading: not 0, the copies get exactly the set
     int readOnly = 0, hidden = 0, system = 0, archive = 0;
 
-    uint32_t AttributeSet() const { return AttributeMask({readOnly, hidden, system, archive}); }
+    // Each box not 0 gives its attribute: a greyed 2 is no other attribute.
+    uint32_t AttributeSet() const {
+        auto bit = [](int state, uint32_t attribute) { return state != 0 ? attribute : 0; };
+        return bit(readOnly, kAttrReadOnly) | bit(hidden, kAttrHidden) | bit(system, kAttrSystem) |
+               bit(archive, kAttrArchive);
+    }
     bool operator==(const FolderChoice&) const = default;
 };
 
@@ -93,12 +76,9 @@ struct FolderChoice {
 struct SilentSettings : FolderChoice {
     bool locationTooLong = false;  // the file holds more than location
     int force = 0;
-    // Attributes not 0 as written, before rounding: 0.25 counts.
-    bool attributePass = false;
-    int engine = 0;
-    int verify = 0;
+    bool attributePass = false;  // Attributes not 0 before rounding: 0.25 counts
+    int engine = 0, verify = 0, quiet = 0;
     std::wstring log;
-    int quiet = 0;
 };
 
 class Settings {
@@ -109,13 +89,12 @@ class Settings {
     const std::wstring& Path() const { return path_; }
 
     SilentSettings Silent() const;
-    FolderChoice Defaults() const;  // section Setting
-    // Use first, the other keys the record's section has only when use is
-    // not 0, so that switching a section off keeps the rest for the next
-    // time; Engine, Verify, Log and Quiet are never written. Stops at the
-    // first write that fails; true when every one was done.
-    bool Save(const SilentSettings& silent) const;
-    bool SaveDefaults(const FolderChoice& defaults) const;
+    FolderChoice Defaults() const { return Choice(Section::Setting); }
+    // Use, then the rest only when use is not 0, so that switching a section
+    // off keeps them; never Engine, Verify, Log and Quiet. True when every
+    // write was done (they stop at the first that fails).
+    bool Save(const SilentSettings& s) const { return Save(Section::Silent, s, &s.force); }
+    bool SaveDefaults(const FolderChoice& c) const { return Save(Section::Setting, c, nullptr); }
 
   private:
     // Text of one setting, at most kMaxSettingLength characters; empty when

@@ -182,12 +182,9 @@ ErrorCode FolderList::Open(const std::wstring& folder) {
     if (path.size() == 2 && path[1] == L':') {
         path += L'\\';
     }
-    if (path.empty()) {
-        return kErrorPathNotFound;
-    }
     win32::NoCriticalErrorBoxes quiet;
     std::vector<std::wstring> names;
-    if (const ErrorCode error = Subfolders(*fs_, path, names)) {
+    if (const ErrorCode error = path.empty() ? kErrorPathNotFound : Subfolders(*fs_, path, names)) {
         return error;
     }
 

@@ -15,17 +15,18 @@
 //   is used at the control's height, and when the caption is wider (a
 //   substitute face with wider glyphs), at the size that makes it fit.
 // - Links are owner-drawn buttons: they take the focus with Tab and report
-//   a click, Space or Enter as BN_CLICKED, and the window draws them as
-//   blue underlined text (with a focus rectangle when focused) and gives
-//   them the hand cursor. Enter reaches the window as IDOK from the dialog
-//   manager, which would press the default button: with a link focused it
-//   opens the link instead.
+//   a click or Space as BN_CLICKED, and the window draws them as blue
+//   underlined text (in a high-contrast theme, in the system's link colour)
+//   with a focus rectangle when focused, and gives them the hand cursor.
+//   Enter reaches the window as IDOK from the dialog manager, but on a push
+//   button, which reports its own click: a row says what Enter on its
+//   control does, and elsewhere it presses the default button.
 #include "ui/form.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
-#include <climits>
+#include <numeric>
 
 #include "resource.h"
 
@@ -42,6 +43,7 @@ struct KindClass {
 KindClass ClassOf(Kind kind) {
     switch (kind) {
         case Kind::Label:
+        case Kind::Name:
             return {WC_STATICW, SS_LEFT | SS_NOPREFIX, 0};
         case Kind::Button:
             return {WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 0};
@@ -140,7 +142,7 @@ int Form::RowOf(HWND control) const {
 
 bool Form::IsLink(HWND control) const {
     const int row = RowOf(control);
-    return row >= 0 && spec_.controls[static_cast<size_t>(row)].kind == Kind::Link;
+    return row >= 0 && RowAt(row).kind == Kind::Link;
 }
 
 HWND Form::Control(int row) const {
@@ -164,22 +166,18 @@ void Form::Enable(std::span<const int> rows, bool on) {
 void Form::CreateControls() {
     controls_.assign(spec_.controls.size(), nullptr);
     std::vector<size_t> order(spec_.controls.size());
-    for (size_t i = 0; i < order.size(); ++i) {
-        order[i] = i;
-    }
-    // Tab order first; controls that take no focus after those, in table order.
+    std::iota(order.begin(), order.end(), size_t{0});
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        const int ta = spec_.controls[a].tab, tb = spec_.controls[b].tab;
-        return (ta < 0 ? INT_MAX : ta) < (tb < 0 ? INT_MAX : tb);
+        return spec_.controls[a].tab < spec_.controls[b].tab;
     });
     for (size_t i : order) {
         const ControlRow& row = spec_.controls[i];
         const KindClass kind = ClassOf(row.kind);
-        controls_[i] =
-            CreateWindowExW(kind.exStyle, kind.className, row.caption ? row.caption : L"",
-                            WS_CHILD | WS_VISIBLE | kind.style, 0, 0, 0, 0, hwnd_,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)),
-                            GetModuleHandleW(nullptr), nullptr);
+        controls_[i] = CreateWindowExW(
+            kind.exStyle, kind.className, row.caption ? row.caption : L"",
+            WS_CHILD | (row.kind == Kind::Name ? 0 : WS_VISIBLE) | kind.style, 0, 0, 0, 0, hwnd_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)),
+            GetModuleHandleW(nullptr), nullptr);
     }
     // Last row first, so a frame listed after the frame that holds it stays
     // above it.
@@ -259,7 +257,10 @@ void Form::DrawLink(const DRAWITEMSTRUCT& item) {
     FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
     const win32::Selection font(
         item.hDC, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
-    SetTextColor(item.hDC, RGB(0, 0, 255));
+    HIGHCONTRASTW contrast{sizeof contrast, 0, nullptr};
+    const bool high = SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+                      (contrast.dwFlags & HCF_HIGHCONTRASTON);
+    SetTextColor(item.hDC, high ? GetSysColor(COLOR_HOTLIGHT) : RGB(0, 0, 255));
     SetBkMode(item.hDC, TRANSPARENT);
     RECT box = item.rcItem;
     constexpr UINT kFormat = DT_LEFT | DT_SINGLELINE | DT_NOPREFIX;
@@ -331,38 +332,54 @@ void Form::EndModal() {
     }
 }
 
+bool Form::Used(int row, WORD code) {
+    if (RowAt(row).kind == Kind::DriveList) {
+        // Arrow keys in the open list move the selection; it counts once the
+        // list closes.
+        const bool dropped = SendMessageW(Control(row), CB_GETDROPPEDSTATE, 0, 0) != 0;
+        return (code == CBN_SELCHANGE && !dropped) || code == CBN_CLOSEUP;
+    }
+    if (RowAt(row).kind == Kind::CheckBox && code == BN_CLICKED) {
+        SetCheck(row, Check(row) == 0 ? BST_CHECKED : BST_UNCHECKED);
+    }
+    return code == BN_CLICKED;
+}
+
+void Form::OnEnterKey() {
+    const int focused = RowOf(GetFocus());
+    Handler enter = focused >= 0 ? RowAt(focused).onEnter : nullptr;
+    for (const ControlRow& row : spec_.controls) {
+        if (!enter && row.kind == Kind::DefaultButton) {
+            enter = row.onUse;
+        }
+    }
+    if (enter) {
+        enter(*this);
+    }
+}
+
 LRESULT Form::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND: {
             const WORD id = LOWORD(wParam);
-            if (lParam == 0 || id == IDOK || id == IDCANCEL) {
-                if (id == IDOK && IsLink(GetFocus())) {
-                    OnCommand(RowOf(GetFocus()), BN_CLICKED);
-                } else if (id == IDOK) {
-                    OnDefaultKey();
-                } else if (id == IDCANCEL) {
-                    OnCancelKey();
-                }
-                return 0;
-            }
             const int row = id - kFirstControlId;
-            if (!Control(row)) {
-                return 0;
+            if (id == IDOK) {
+                OnEnterKey();
+            } else if (id == IDCANCEL) {
+                OnCancelKey();
+            } else if (lParam != 0 && Control(row) && Used(row, HIWORD(wParam)) &&
+                       RowAt(row).onUse) {
+                RowAt(row).onUse(*this);
             }
-            if (spec_.controls[static_cast<size_t>(row)].kind == Kind::CheckBox &&
-                HIWORD(wParam) == BN_CLICKED) {
-                SetCheck(row, Check(row) == 0 ? BST_CHECKED : BST_UNCHECKED);
-            }
-            OnCommand(row, HIWORD(wParam));
             return 0;
         }
         case WM_NOTIFY: {
-            auto* header = reinterpret_cast<NMHDR*>(lParam);
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
             const int row = RowOf(header->hwndFrom);
-            if (row >= 0) {
-                return OnNotify(row, header);
+            if (row >= 0 && header->code == LVN_ITEMACTIVATE && RowAt(row).onUse) {
+                RowAt(row).onUse(*this);
             }
-            return DefWindowProcW(hwnd_, message, wParam, lParam);
+            return row >= 0 ? 0 : DefWindowProcW(hwnd_, message, wParam, lParam);
         }
         case WM_CLOSE:
             OnClose();

@@ -21,9 +21,12 @@ namespace larkspur::ui {
 
 // Link: text in the link style (blue, underlined, hand cursor) that takes
 // the focus and reports clicks. DefaultButton: the push button Enter
-// presses, drawn as such.
+// presses, drawn as such. A screen reader names an edit, list or drop-down
+// by the label created right before it, so each has one, a Name where none
+// is shown.
 enum class Kind {
     Label,
+    Name,  // a label that is not shown: what a screen reader calls the next control
     Button,
     CheckBox,
     GroupBox,
@@ -34,10 +37,20 @@ enum class Kind {
     FolderList,  // a one-column list with icons and indentation
 };
 
+class Form;
+
+// What using a control does: a method of its window, named in the control's
+// row as On<&Window::Method>.
+using Handler = void (*)(Form& form);
+template <class Window>
+Window WindowOf(void (Window::*)());  // the class of a method, for decltype
+template <auto method>
+void On(Form& form) {
+    (static_cast<decltype(WindowOf(method))&>(form).*method)();
+}
+
 // No frame: the position is in the window's client area.
 constexpr int kNoFrame = -1;
-// A control that takes no focus.
-constexpr int kNoTab = -1;
 
 struct ControlRow {
     int id;  // the row's place in the table, named by the window's enum
@@ -45,7 +58,9 @@ struct ControlRow {
     const wchar_t* caption;
     int frame;                     // the row of the frame the position is in, or kNoFrame
     int left, top, width, height;  // pixels at 96 DPI
-    int tab;                       // tab order, or kNoTab
+    int tab;                       // creation and tab order
+    Handler onUse = nullptr;    // pressed; a drive list: a drive chosen; a folder list: activated
+    Handler onEnter = nullptr;  // Enter on it; elsewhere Enter presses the default button
     const FontSpec* font = nullptr;
 };
 
@@ -130,12 +145,7 @@ class Form {
   protected:
     // The load step: runs after the controls exist, before the window shows.
     virtual void OnLoad() {}
-    // A control's WM_COMMAND (a check box has taken its new state already)
-    // and WM_NOTIFY.
-    virtual void OnCommand(int /*row*/, WORD /*code*/) {}
-    virtual LRESULT OnNotify(int /*row*/, NMHDR* /*header*/) { return 0; }
-    // Enter and Esc, as the dialog manager reports them.
-    virtual void OnDefaultKey() {}
+    // Esc, as the dialog manager reports it.
     virtual void OnCancelKey() {}
     // The system's close command (close box, Alt+F4).
     virtual void OnClose() {}
@@ -147,9 +157,13 @@ class Form {
     void Layout();
     void SizeClientArea();
     HFONT FontFor(const ControlRow& row);
+    // Whether a notification is its control's use; a box takes its new state.
+    bool Used(int row, WORD code);
+    void OnEnterKey();
     void DrawLink(const DRAWITEMSTRUCT& item);
     // The row of a control window, or -1.
     int RowOf(HWND control) const;
+    const ControlRow& RowAt(int row) const { return spec_.controls[static_cast<size_t>(row)]; }
     bool IsLink(HWND control) const;
 
     const FormSpec& spec_;

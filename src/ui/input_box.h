@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "ui/form.h"
+
 namespace larkspur::ui {
 
 // Shows the prompt over owner and answers the text entered, or empty text
@@ -13,5 +15,26 @@ std::wstring InputBox(HWND owner, const std::wstring& prompt, const std::wstring
 
 // The window's class, for tests that answer it.
 constexpr const wchar_t* kInputBoxClass = L"LarkspurInputBox";
+
+class InputBoxWindow : public Form {
+  public:
+    enum ControlId : int { kPromptLabel, kAnswerEdit, kOkButton, kCancelButton, kControlCount };
+    static const FormSpec kSpec;
+
+    InputBoxWindow(const std::wstring& prompt, const std::wstring& title)
+        : Form(kSpec), prompt_(prompt), title_(title) {}
+    std::wstring answer;  // set by OK only
+
+    void OnOk();
+    void OnCancel() { EndModal(); }
+
+  protected:
+    void OnLoad() override;
+    void OnCancelKey() override { OnCancel(); }
+    void OnClose() override { OnCancel(); }
+
+  private:
+    std::wstring prompt_, title_;
+};
 
 }  // namespace larkspur::ui

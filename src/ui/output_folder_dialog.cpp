@@ -20,19 +20,25 @@ namespace {
 
 using enum OutputFolderDialog::ControlId;
 
+using D = OutputFolderDialog;
 constexpr ControlRow kRows[] = {
-    {kDriveList, Kind::DriveList, nullptr, kNoFrame, 8, 8, 257, 20, 0},
-    {kFolderList, Kind::FolderList, nullptr, kNoFrame, 8, 40, 257, 230, 1},
-    {kReadOnlyBox, Kind::CheckBox, L"Read Only", kAttributesFrame, 8, 24, 81, 17, 2},
-    {kHiddenBox, Kind::CheckBox, L"Hidden", kAttributesFrame, 8, 48, 57, 17, 3},
-    {kSystemBox, Kind::CheckBox, L"System", kAttributesFrame, 8, 72, 65, 17, 4},
-    {kArchiveBox, Kind::CheckBox, L"Archive", kAttributesFrame, 8, 96, 65, 17, 5},
-    {kOkButton, Kind::Button, L"OK(&O)", kNoFrame, 280, 208, 105, 25, 6},
-    {kCancelButton, Kind::Button, L"Cancel(&C)", kNoFrame, 280, 240, 105, 25, 7},
-    {kNewFolderButton, Kind::Button, L"New Folder >>", kNoFrame, 280, 176, 105, 25, 8},
-    {kAttributesFrame, Kind::GroupBox, L"Attributes", kNoFrame, 280, 8, 105, 121, 9},
-    {kSetDefaultBox, Kind::CheckBox, L"Set Default", kNoFrame, 288, 144, 89, 17, 10},
-    {kAttributesBox, Kind::CheckBox, L"Attirubutes", kNoFrame, 288, 8, 81, 17, 11},
+    {kDriveList, Kind::DriveList, nullptr, kNoFrame, 8, 8, 257, 20, 1, On<&D::OnDriveChanged>},
+    {kFolderList, Kind::FolderList, nullptr, kNoFrame, 8, 40, 257, 230, 3,
+     On<&D::OnOpenHighlighted>, On<&D::OnOpenHighlighted>},
+    {kReadOnlyBox, Kind::CheckBox, L"Read Only", kAttributesFrame, 8, 24, 81, 17, 4},
+    {kHiddenBox, Kind::CheckBox, L"Hidden", kAttributesFrame, 8, 48, 57, 17, 5},
+    {kSystemBox, Kind::CheckBox, L"System", kAttributesFrame, 8, 72, 65, 17, 6},
+    {kArchiveBox, Kind::CheckBox, L"Archive", kAttributesFrame, 8, 96, 65, 17, 7},
+    {kOkButton, Kind::Button, L"OK(&O)", kNoFrame, 280, 208, 105, 25, 8, On<&D::OnOk>},
+    {kCancelButton, Kind::Button, L"Cancel(&C)", kNoFrame, 280, 240, 105, 25, 9, On<&D::OnCancel>},
+    {kNewFolderButton, Kind::Button, L"New Folder >>", kNoFrame, 280, 176, 105, 25, 10,
+     On<&D::OnNewFolder>},
+    {kAttributesFrame, Kind::GroupBox, L"Attributes", kNoFrame, 280, 8, 105, 121, 11},
+    {kSetDefaultBox, Kind::CheckBox, L"Set Default", kNoFrame, 288, 144, 89, 17, 12},
+    {kAttributesBox, Kind::CheckBox, L"Attirubutes", kNoFrame, 288, 8, 81, 17, 13,
+     On<&D::OnAttributesClicked>},
+    {kDriveName, Kind::Name, L"Drive", kNoFrame, 8, 8, 257, 12, 0},
+    {kFolderName, Kind::Name, L"Folders", kNoFrame, 8, 40, 257, 12, 2},
 };
 static_assert(IndexesRows(kRows, kControlCount));
 
@@ -42,11 +48,11 @@ constexpr int kAttributeBoxes[] = {kReadOnlyBox, kHiddenBox, kSystemBox, kArchiv
 constexpr struct {
     int row;
     int FolderChoice::*state;
-} kStates[] = {
-    {kAttributesBox, &FolderChoice::attributes}, {kReadOnlyBox, &FolderChoice::readOnly},
-    {kHiddenBox, &FolderChoice::hidden},         {kSystemBox, &FolderChoice::system},
-    {kArchiveBox, &FolderChoice::archive},
-};
+} kStates[] = {{kAttributesBox, &FolderChoice::attributes},
+               {kReadOnlyBox, &FolderChoice::readOnly},
+               {kHiddenBox, &FolderChoice::hidden},
+               {kSystemBox, &FolderChoice::system},
+               {kArchiveBox, &FolderChoice::archive}};
 
 }  // namespace
 
@@ -81,7 +87,8 @@ void OutputFolderDialog::OnLoad() {
     if (!start_.silent) {
         SetCheck(kSetDefaultBox, CheckStateOf(from.use));
         if (from.use == 0) {
-            return;  // no defaults: everything as created
+            OnAttributesClicked();  // the heading rule holds from the start
+            return;                 // no defaults: everything else as created
         }
     } else {
         EnableWindow(Control(kSetDefaultBox), FALSE);
@@ -108,53 +115,12 @@ void OutputFolderDialog::OnLoad() {
     }
 }
 
-void OutputFolderDialog::OnCommand(int row, WORD code) {
-    if (row == kDriveList) {
-        // Arrow keys in the open list move the selection; act once it closes.
-        const bool dropped = SendMessageW(Control(kDriveList), CB_GETDROPPEDSTATE, 0, 0) != 0;
-        if ((code == CBN_SELCHANGE && !dropped) || code == CBN_CLOSEUP) {
-            OnDriveChanged();
-        }
-        return;
-    }
-    if (code != BN_CLICKED) {
-        return;
-    }
-    switch (static_cast<ControlId>(row)) {
-        case kAttributesBox:
-            OnAttributesClicked();
-            break;
-        case kOkButton:
-            OnOk();
-            break;
-        case kCancelButton:
-            OnCancel();
-            break;
-        case kNewFolderButton:
-            OnNewFolder();
-            break;
-        default:
-            break;
-    }
-}
-
-LRESULT OutputFolderDialog::OnNotify(int row, NMHDR* header) {
-    if (row == kFolderList && header->code == LVN_ITEMACTIVATE) {
-        const int item = reinterpret_cast<NMITEMACTIVATE*>(header)->iItem;
-        if (item >= 0 && static_cast<size_t>(item) < folders_.EntryCount()) {
-            OpenFolder(folders_.Entry(static_cast<size_t>(item)));
-        }
-    }
-    return 0;
-}
-
-void OutputFolderDialog::OnDefaultKey() {
-    // Enter opens the highlighted folder; neither button is the default.
-    if (GetFocus() == Control(kFolderList)) {
-        const std::wstring folder = folders_.Highlighted();
-        if (!folder.empty()) {
-            OpenFolder(folder);
-        }
+// Neither button is the default: Enter opens the highlighted folder, as a
+// double-click on it does.
+void OutputFolderDialog::OnOpenHighlighted() {
+    const std::wstring folder = folders_.Highlighted();
+    if (!folder.empty()) {
+        OpenFolder(folder);
     }
 }
 
@@ -166,14 +132,10 @@ LRESULT OutputFolderDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
     return result;
 }
 
-void OutputFolderDialog::ShowOpenError(ErrorCode error) {
-    MessageBoxW(hwnd(), p_.fs.ErrorText(error).c_str(), (L"ERROR " + p_.process.AppTitle()).c_str(),
-                MB_OK | MB_ICONEXCLAMATION);
-}
-
 void OutputFolderDialog::OpenFolder(const std::wstring& folder) {
     if (const ErrorCode error = folders_.Open(folder)) {
-        ShowOpenError(error);
+        MessageBoxW(hwnd(), p_.fs.ErrorText(error).c_str(),
+                    (L"ERROR " + p_.process.AppTitle()).c_str(), MB_OK | MB_ICONEXCLAMATION);
     }
 }
 
@@ -194,9 +156,7 @@ void OutputFolderDialog::OnDriveChanged() {
 }
 
 void OutputFolderDialog::OnOk() {
-    OutputFolderChoice choice;
-    choice.use = Check(kSetDefaultBox);
-    choice.location = folders_.OpenFolder();
+    OutputFolderChoice choice{Check(kSetDefaultBox), folders_.OpenFolder()};
     for (const auto& shown : kStates) {
         choice.*shown.state = Check(shown.row);
     }

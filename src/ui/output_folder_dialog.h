@@ -11,8 +11,7 @@
 
 namespace larkspur::ui {
 
-// The caption of the variant a Silent Mode run opens when its folder is
-// missing.
+// The Silent variant's caption.
 constexpr const wchar_t* kSilentDialogCaption = L"Silent:出力フォルダが見つかりません";
 
 class OutputFolderDialog : public Form {
@@ -30,6 +29,8 @@ class OutputFolderDialog : public Form {
         kAttributesFrame,
         kSetDefaultBox,
         kAttributesBox,
+        kDriveName,
+        kFolderName,
         kControlCount
     };
     static const FormSpec kSpec;
@@ -43,23 +44,20 @@ class OutputFolderDialog : public Form {
     // Opens a folder of the folder list, as activating its entry does.
     void OpenFolder(const std::wstring& folder);
 
+    // What the controls do, named by their rows.
+    void OnDriveChanged();
+    void OnOpenHighlighted();  // Enter, a double-click
+    void OnAttributesClicked();
+    void OnOk();
+    void OnCancel();
+    void OnNewFolder();
+
   protected:
     void OnLoad() override;
-    void OnCommand(int row, WORD code) override;
-    LRESULT OnNotify(int row, NMHDR* header) override;
-    void OnDefaultKey() override;
     void OnClose() override { OnCancel(); }
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
-    void OnOk();
-    void OnCancel();
-    void OnNewFolder();
-    void OnAttributesClicked();
-    void OnDriveChanged();
-
-    void ShowOpenError(ErrorCode error);
-
     Platform& p_;
     OutputFolderStart start_;
     DriveList drives_;
@@ -70,7 +68,6 @@ class OutputFolderDialog : public Form {
 
 // Shows the dialog modally: the choice on OK; nothing for Cancel and the
 // close box.
-std::optional<OutputFolderChoice> ShowOutputFolderDialog(Platform& p,
-                                                         const OutputFolderStart& start);
+std::optional<OutputFolderChoice> ShowOutputFolderDialog(Platform& p, const OutputFolderStart&);
 
 }  // namespace larkspur::ui

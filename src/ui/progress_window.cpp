@@ -10,8 +10,8 @@ using enum ProgressWindow::ControlId;
 const FontSpec kNowWorkingFont{L"ＭＳ Ｐゴシック", 1425, FW_BOLD, false, SHIFTJIS_CHARSET};
 
 constexpr ControlRow kRows[] = {
-    {kNowWorkingLabel, Kind::Label, L"Now Working ...", kNoFrame, 88, 80, 137, 19, 0,
-     &kNowWorkingFont},
+    {kNowWorkingLabel, Kind::Label, L"Now Working ...", kNoFrame, 88, 80, 137, 19, 0, nullptr,
+     nullptr, &kNowWorkingFont},
     {kProductLabel, Kind::Label, nullptr, kNoFrame, 8, 8, 126, 12, 1},  // the product name
     {kPurposeLabel, Kind::Label, L"Copies with attributes", kNoFrame, 80, 24, 129, 12, 2},
     {kTitleLabel, Kind::Label, L"Larkspur", kNoFrame, 208, 40, 70, 12, 3},

@@ -26,26 +26,34 @@ using enum SettingsWindow::ControlId;
 
 const FontSpec kLinkFont{L"ＭＳ Ｐゴシック", 900, FW_NORMAL, true, SHIFTJIS_CHARSET};
 
+using W = SettingsWindow;
+
 // The browse button's top and height are 575 and 350 twips, 38⅓ and 23⅓
 // pixels at 96 DPI; MulDiv, as the platform scales, rounds them to 38 and 23.
 constexpr ControlRow kRows[] = {
-    {kSilentFrame, Kind::GroupBox, L"Frame1", kNoFrame, 8, 8, 337, 153, 14},
-    {kSilentModeBox, Kind::CheckBox, L"Silent Mode", kSilentFrame, 8, 0, 81, 17, 0},
-    {kOutputFolderLabel, Kind::Label, L"Output Folder...", kSilentFrame, 16, 24, 76, 12, 16},
-    {kOutputFolderEdit, Kind::Edit, L"", kSilentFrame, 16, 40, 225, 18, 2},
-    {kBrowseButton, Kind::Button, L"Folder...(&F)", kSilentFrame, 248, 38, 81, 23, 1},
-    {kForceModeBox, Kind::CheckBox, L"Force Mode", kSilentFrame, 16, 64, 81, 17, 3},
-    {kAttributesFrame, Kind::GroupBox, L"Frame2", kSilentFrame, 16, 88, 153, 49, 15},
-    {kAttributesBox, Kind::CheckBox, L"Attributes", kAttributesFrame, 8, 0, 73, 17, 4},
-    {kReadOnlyBox, Kind::CheckBox, L"R", kAttributesFrame, 16, 24, 33, 17, 5},
-    {kHiddenBox, Kind::CheckBox, L"H", kAttributesFrame, 48, 24, 33, 17, 6},
-    {kSystemBox, Kind::CheckBox, L"S", kAttributesFrame, 80, 24, 33, 17, 7},
-    {kArchiveBox, Kind::CheckBox, L"A", kAttributesFrame, 112, 24, 33, 17, 8},
-    {kMailLink, Kind::Link, L"作者にメール", kSilentFrame, 256, 104, 68, 12, 9, &kLinkFont},
-    {kHomePageLink, Kind::Link, L"HPを訪れる", kSilentFrame, 264, 120, 59, 12, 10, &kLinkFont},
-    {kMakeShortcutButton, Kind::Button, L"Make Shortcut(&S)", kNoFrame, 64, 168, 105, 25, 13},
-    {kOkButton, Kind::DefaultButton, L"OK(&O)", kNoFrame, 176, 168, 81, 25, 11},
-    {kCancelButton, Kind::Button, L"Cancel(&C)", kNoFrame, 264, 168, 81, 25, 12},
+    {kSilentFrame, Kind::GroupBox, L"Frame1", kNoFrame, 8, 8, 337, 153, 15},
+    {kSilentModeBox, Kind::CheckBox, L"Silent Mode", kSilentFrame, 8, 0, 81, 17, 0,
+     On<&W::OnHeadingClicked>},
+    {kOutputFolderLabel, Kind::Label, L"Output Folder...", kSilentFrame, 16, 24, 76, 12, 2},
+    {kOutputFolderEdit, Kind::Edit, L"", kSilentFrame, 16, 40, 225, 18, 3},
+    {kBrowseButton, Kind::Button, L"Folder...(&F)", kSilentFrame, 248, 38, 81, 23, 1,
+     On<&W::OnBrowse>},
+    {kForceModeBox, Kind::CheckBox, L"Force Mode", kSilentFrame, 16, 64, 81, 17, 4},
+    {kAttributesFrame, Kind::GroupBox, L"Frame2", kSilentFrame, 16, 88, 153, 49, 16},
+    {kAttributesBox, Kind::CheckBox, L"Attributes", kAttributesFrame, 8, 0, 73, 17, 5,
+     On<&W::OnHeadingClicked>},
+    {kReadOnlyBox, Kind::CheckBox, L"R", kAttributesFrame, 16, 24, 33, 17, 6},
+    {kHiddenBox, Kind::CheckBox, L"H", kAttributesFrame, 48, 24, 33, 17, 7},
+    {kSystemBox, Kind::CheckBox, L"S", kAttributesFrame, 80, 24, 33, 17, 8},
+    {kArchiveBox, Kind::CheckBox, L"A", kAttributesFrame, 112, 24, 33, 17, 9},
+    {kMailLink, Kind::Link, L"作者にメール", kSilentFrame, 256, 104, 68, 12, 10, On<&W::OnMail>,
+     On<&W::OnMail>, &kLinkFont},
+    {kHomePageLink, Kind::Link, L"HPを訪れる", kSilentFrame, 264, 120, 59, 12, 11,
+     On<&W::OnHomePage>, On<&W::OnHomePage>, &kLinkFont},
+    {kMakeShortcutButton, Kind::Button, L"Make Shortcut(&S)", kNoFrame, 64, 168, 105, 25, 14,
+     On<&W::OnMakeShortcut>},
+    {kOkButton, Kind::DefaultButton, L"OK(&O)", kNoFrame, 176, 168, 81, 25, 12, On<&W::OnOk>},
+    {kCancelButton, Kind::Button, L"Cancel(&C)", kNoFrame, 264, 168, 81, 25, 13, On<&W::OnCancel>},
 };
 static_assert(IndexesRows(kRows, kControlCount));
 
@@ -56,16 +64,14 @@ struct Binding {
     int SilentSettings::*state;
     std::wstring SilentSettings::*text = nullptr;  // instead of a state
 };
-constexpr Binding kBindings[] = {
-    {kSilentModeBox, &SilentSettings::use},
-    {kOutputFolderEdit, nullptr, &SilentSettings::location},
-    {kForceModeBox, &SilentSettings::force},
-    {kAttributesBox, &SilentSettings::attributes},
-    {kReadOnlyBox, &SilentSettings::readOnly},
-    {kHiddenBox, &SilentSettings::hidden},
-    {kSystemBox, &SilentSettings::system},
-    {kArchiveBox, &SilentSettings::archive},
-};
+constexpr Binding kBindings[] = {{kSilentModeBox, &SilentSettings::use},
+                                 {kOutputFolderEdit, nullptr, &SilentSettings::location},
+                                 {kForceModeBox, &SilentSettings::force},
+                                 {kAttributesBox, &SilentSettings::attributes},
+                                 {kReadOnlyBox, &SilentSettings::readOnly},
+                                 {kHiddenBox, &SilentSettings::hidden},
+                                 {kSystemBox, &SilentSettings::system},
+                                 {kArchiveBox, &SilentSettings::archive}};
 
 // What Silent Mode switches on and off.
 constexpr int kSilentModeControls[] = {
@@ -101,52 +107,21 @@ void SettingsWindow::OnLoad() {
         }
     }
     SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-    OnSilentModeClicked();
+    OnHeadingClicked();
 }
 
-void SettingsWindow::OnCommand(int row, WORD code) {
-    if (code != BN_CLICKED) {
-        return;
-    }
-    switch (static_cast<ControlId>(row)) {
-        case kSilentModeBox:
-            OnSilentModeClicked();
-            break;
-        case kAttributesBox:
-            OnAttributesClicked();
-            break;
-        case kBrowseButton:
-            OnBrowse();
-            break;
-        case kMakeShortcutButton:
-            OnMakeShortcut();
-            break;
-        case kOkButton:
-            OnOk();
-            break;
-        case kCancelButton:
-            OnCancel();
-            break;
-        case kMailLink:
-            p_.shell.OpenLink(kAuthorMail, p_.process.ProgramFolder());
-            break;
-        case kHomePageLink:
-            p_.shell.OpenLink(kAuthorHomePage, p_.process.ProgramFolder());
-            break;
-        default:
-            break;
-    }
-}
-
-void SettingsWindow::OnSilentModeClicked() {
+// Silent Mode enables what its frame holds, Attributes the four boxes.
+void SettingsWindow::OnHeadingClicked() {
     Enable(kSilentModeControls, Check(kSilentModeBox) != 0);
-    if (Check(kSilentModeBox) != 0) {
-        OnAttributesClicked();
-    }
+    Enable(kAttributeBoxes, Check(kSilentModeBox) != 0 && Check(kAttributesBox) != 0);
 }
 
-void SettingsWindow::OnAttributesClicked() {
-    Enable(kAttributeBoxes, Check(kAttributesBox) != 0);
+void SettingsWindow::OnMail() {
+    p_.shell.OpenLink(kAuthorMail, p_.process.ProgramFolder());
+}
+
+void SettingsWindow::OnHomePage() {
+    p_.shell.OpenLink(kAuthorHomePage, p_.process.ProgramFolder());
 }
 
 void SettingsWindow::OnBrowse() {
@@ -212,8 +187,10 @@ void SettingsWindow::OnOk() {
             silent_.*bound.state = Check(bound.row);
         }
     }
+    // Switching Silent Mode off always saves: the folder in its greyed box
+    // is neither checked nor made.
     const std::wstring& folder = silent_.location;
-    if (!MakeSureDirectoryPathExists(p_.fs, AddBackslash(folder))) {
+    if (silent_.use != 0 && !MakeSureDirectoryPathExists(p_.fs, AddBackslash(folder))) {
         Message(L"Not to Create Folder\r\n" + folder, MB_ICONEXCLAMATION, L"Error");
         return;
     }
@@ -225,8 +202,6 @@ void SettingsWindow::OnOk() {
                 MB_ICONEXCLAMATION, L"Error");
         return;
     }
-    // Use always; the rest only with Silent Mode on, so switching it off
-    // keeps them for the next time.
     if (!settings_.Save(silent_)) {
         Message(L"The settings could not be saved to\r\n" + settings_.Path(), MB_ICONEXCLAMATION,
                 L"Error");

@@ -45,21 +45,21 @@ class SettingsWindow : public Form {
 
     bool Saved() const { return saved_; }  // with OK
 
+    // What the controls do, named by their rows.
+    void OnHeadingClicked();  // "Silent Mode" or "Attributes"
+    void OnBrowse();
+    void OnMakeShortcut();
+    void OnMail();
+    void OnHomePage();
+    void OnOk();
+    void OnCancel();
+
   protected:
     void OnLoad() override;
-    void OnCommand(int row, WORD code) override;
-    void OnDefaultKey() override { OnOk(); }
     void OnCancelKey() override { OnCancel(); }
     void OnClose() override { OnCancel(); }
 
   private:
-    void OnSilentModeClicked();
-    void OnAttributesClicked();
-    void OnBrowse();
-    void OnMakeShortcut();
-    void OnOk();
-    void OnCancel();
-
     std::wstring ShortcutTarget();
     void Message(const std::wstring& text, UINT style, const std::wstring& title);
 

@@ -279,6 +279,7 @@ bool Machine::Write(const std::wstring& section, const std::wstring& key, const 
                     const std::wstring&) {
     if (!readOnly) {
         values[Fold(section + L"/" + key)] = value;
+        log.push_back(section + L"/" + key + L"=" + value);
     }
     return !readOnly;
 }
@@ -303,7 +304,8 @@ void Machine::ShowMessage(const std::wstring& text, uint32_t style, const std::w
 void Machine::Set(const std::wstring& section, const std::wstring& settings) {
     std::wistringstream pairs(settings);
     for (std::wstring pair; std::getline(pairs, pair, L'|');) {
-        Write(section, pair.substr(0, pair.find(L'=')), pair.substr(pair.find(L'=') + 1), L"");
+        values[Fold(section + L"/" + pair.substr(0, pair.find(L'=')))] =
+            pair.substr(pair.find(L'=') + 1);
     }
 }
 

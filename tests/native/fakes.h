@@ -88,9 +88,9 @@ class MemFs : public FileSystem {
 
 // The rest of the machine, logging what the program asked for: the shell
 // copies as the platform does unless outcome.result is set, leaving out the
-// destinations in skip; settings by "SECTION/KEY", whatever the file (none
-// written when readOnly); the output folder dialog logs what it starts from
-// and answers choice.
+// destinations in skip; settings by "SECTION/KEY", whatever the file,
+// logged as written (none when readOnly); the output folder dialog logs
+// what it starts from and answers choice.
 struct Machine : Shell, ProfileStore, Ui, ProgramWindows, Process {
     Log log;
     MemFs fs{log};

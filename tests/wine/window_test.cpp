@@ -2,11 +2,14 @@
 // messages as a user drives them. Wine facts relied on: Wine reports 96 DPI,
 // so another is told with WM_DPICHANGED, as Windows tells it; a file held
 // open without sharing cannot be written by the profile functions;
-// DefineDosDevice makes a drive that cannot be listed.
+// DefineDosDevice makes a drive that cannot be listed; the shell leaves the
+// unlabelled C: nameless; oleacc names an edit by the label before it (a
+// hidden one too), but not a list or a drop-down.
 #include <windows.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <oleacc.h>
 #include <shlobj.h>
 
 #include "app/machine.h"
@@ -24,10 +27,35 @@ using Settings = ui::SettingsWindow;
 
 struct RecordingShell : win32::Win32Shell {
     std::vector<std::wstring> opened;
+    std::wstring sendTo;  // the real one when empty
     void OpenLink(const std::wstring& address, const std::wstring&) override {
         opened.push_back(address);
     }
+    std::wstring SpecialFolder(int folder, WindowRef owner) override {
+        return folder == kFolderSendTo && !sendTo.empty()
+                   ? sendTo
+                   : Win32Shell::SpecialFolder(folder, owner);
+    }
 };
+
+// What a screen reader calls a control: the accessibility interface's name,
+// which Wine 8 gives an edit from the label before it, or else that label,
+// as Windows names lists and drop-downs.
+std::wstring AccessibleName(HWND control) {
+    win32::ComPtr<IAccessible> object;
+    VARIANT self{};
+    self.vt = VT_I4;  // CHILDID_SELF
+    BSTR name = nullptr;
+    if (SUCCEEDED(AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
+                                             object.put())) &&
+        object->get_accName(self, &name) == S_OK) {
+        const std::wstring text(name, SysStringLen(name));
+        SysFreeString(name);
+        return text;
+    }
+    HWND label = GetWindow(control, GW_HWNDPREV);
+    return label && ClassOf(label) == L"Static" ? ui::TextOf(label) : L"(none)";
+}
 
 class WindowTest : public ::testing::Test {
   protected:
@@ -61,26 +89,37 @@ class WindowTest : public ::testing::Test {
 };
 
 // Where every control lies and in which order Tab reaches it, at 96 DPI and
-// on a 144-DPI monitor; every caption fits whatever faces the machine has.
+// on a 144-DPI monitor; every caption fits, in the face it asks for where
+// that is there; what a screen reader calls each edit, list and drop-down.
 TEST_F(WindowTest, LayoutAtEveryDpi) {
     Settings settings(p);
     Dialog dialog(p, {});
     ui::ProgressWindow progress(process);
+    ui::InputBoxWindow input(L"Name:", L"Create New Folder");
     // clang-format off
-    const struct { ui::Form& form; const char *rects, *tabs; } windows[] = {
+    const struct { ui::Form& form; const char *rects, *tabs; const wchar_t* names; } windows[] = {
         {settings, "354x199 8,8,337,153 16,8,81,17 24,32,76,12 24,48,225,18 256,46,81,23 "
             "24,72,81,17 24,96,153,49 32,96,73,17 40,120,33,17 72,120,33,17 104,120,33,17 "
             "136,120,33,17 264,112,68,12 272,128,59,12 64,168,105,25 176,168,81,25 264,168,81,25",
-            "1 4 3 5 7 8 9 10 11 12 13 15 16 14 2"},
+            "1 4 2 3 5 7 8 9 10 11 12 13 15 16 14", L"Output Folder...|"},
         {dialog, "398x278 8,8,257,20 8,40,257,230 288,32,81,17 288,56,57,17 288,80,65,17 "
             "288,104,65,17 280,208,105,25 280,240,105,25 280,176,105,25 280,8,105,121 "
-            "288,144,89,17 288,8,81,17", "0 1 2 3 4 5 6 7 8 10 11"},
+            "288,144,89,17 288,8,81,17 8,8,257,12 8,40,257,12", "12 0 13 1 2 3 4 5 6 7 8 10 11",
+            L"Drive|Folders|"},
         {progress, "312x108 88,80,137,19 8,8,126,12 80,24,129,12 208,40,70,12 8,56,219,12",
-            "0 1 2 3 4"},
+            "0 1 2 3 4", L""},
+        {input, "360x130 12,12,252,72 12,96,336,22 276,12,72,24 276,42,72,24", "0 1 2 3", L"Name:|"},
     };
     // clang-format on
     for (const auto& w : windows) {
         ASSERT_TRUE(w.form.Load());
+        std::wstring names;
+        for (const ui::ControlRow& row : w.form.spec().controls) {
+            const bool named = row.kind == ui::Kind::Edit || row.kind == ui::Kind::DriveList ||
+                               row.kind == ui::Kind::FolderList;
+            names += named ? AccessibleName(w.form.Control(row.id)) + L"|" : L"";
+        }
+        EXPECT_EQ(names, w.names);
         for (const UINT dpi : {96u, 144u}) {
             SCOPED_TRACE(std::string(w.rects, 7) + " at " + std::to_string(dpi));
             RECT suggested{0, 0, ui::Scale(w.form.spec().clientWidth, dpi),
@@ -94,41 +133,48 @@ TEST_F(WindowTest, LayoutAtEveryDpi) {
     EXPECT_TRUE(GetWindowLongPtrW(dialog.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(GetWindowLongPtrW(progress.hwnd(), GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE, 0);
     EXPECT_TRUE(GetClassLongPtrW(progress.hwnd(), GCL_STYLE) & CS_NOCLOSE);
+    // A face that is there (any but the default, of whatever the machine
+    // has) is the face a control asks for; one that is not gives way.
+    static std::wstring standard, other;
+    standard = ui::WantedFont(nullptr, 96).lfFaceName;
+    LOGFONTW any{};
+    any.lfCharSet = DEFAULT_CHARSET;
+    EnumFontFamiliesExW(
+        win32::WindowDc().get(), &any,
+        [](const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM) -> int {
+            other = standard != font->lfFaceName ? font->lfFaceName : other;
+            return 1;
+        },
+        0, 0);
+    const ui::FontSpec there{other.c_str()}, missing{L"No Such Face"};
+    EXPECT_EQ(ui::WantedFont(&there, 96).lfFaceName, other);
+    EXPECT_EQ(ui::WantedFont(&missing, 96).lfFaceName, standard);
 }
 
 // The settings window shows the stored settings (2 and any other number
 // greyed; the boxes enabled as Silent Mode and Attributes say), a click
 // turns a box off when it is on and on when off; OK makes the folder and
-// saves (Use alone with Silent Mode off), or says why it cannot and saves
-// nothing; Cancel and Esc save nothing; Enter is OK.
+// saves, or says why it cannot and saves nothing; with Silent Mode off it
+// saves Use alone and leaves the folder be; Esc saves nothing; Enter is OK.
 TEST_F(WindowTest, TheSettingsWindowShowsAndSavesTheSilentModeSettings) {
     using enum Settings::ControlId;
     WriteText(dir + L"\\file.txt", "x");
-    auto press = [](int row) { return [row](Settings& w) { Press(w, row); }; };
-    auto key = [](WPARAM key) {
-        return [key](Settings& w) {
-            PostMessageW(w.Control(kOutputFolderEdit), WM_KEYDOWN, key, 0);
-            w.RunModal();
-        };
-    };
     const std::wstring none = L"(none)|(none)|(none)|(none)|(none)|(none)|(none)|";
     const std::wstring made = dir + L"\\出力\\b";  // a new file is UTF-16: any name reads back
     // clang-format off
     const struct { const wchar_t *stored, *folder; std::wstring shown; std::vector<int> clicks;
-                   std::function<void(Settings&)> act; std::wstring message, saved; } cases[] = {
-        {L"", L"\\出力\\b", L"00-0-0-0-", {kSilentModeBox, kForceModeBox,
-            kAttributesBox, kReadOnlyBox}, press(kOkButton), L"",
-            L"1|" + made + L"|1|1|1|0|0|0|"},
-        {L"Use=1|Attributes=0|ReadOnly=1", L"\\kept", L"1001-0-", {kSilentModeBox},
-            press(kOkButton), L"", L"0|(none)|(none)|0|1|(none)|(none)|(none)|"},
+                   WPARAM key; std::wstring message, saved; } cases[] = {
+        {L"", L"\\出力\\b", L"00-0-0-0-", {kSilentModeBox, kForceModeBox, kAttributesBox,
+            kReadOnlyBox}, 0, L"", L"1|" + made + L"|1|1|1|0|0|0|"},
+        {L"Use=1|Location=X|Attributes=0|ReadOnly=1", L"\\new\\bad|name", L"1001-0-",
+            {kSilentModeBox}, 0, L"", L"0|X|(none)|0|1|(none)|(none)|(none)|"},
         {L"Use=1.5|Attributes=-1|Hidden=300", L"\\a\\b", L"20202", {kSystemBox},
-            key(VK_RETURN), L"", L"2|" + dir + L"\\a\\b|0|2|0|2|1|0|"},
-        {L"Use=1|Attributes=1", L"\\file.txt\\sub", L"10100", {}, press(kOkButton),
+            VK_RETURN, L"", L"2|" + dir + L"\\a\\b|0|2|0|2|1|0|"},
+        {L"Use=1|Attributes=1", L"\\file.txt\\sub", L"10100", {}, 0,
             L"Error: Not to Create Folder", L"1|(none)|(none)|1|(none)|(none)|(none)|(none)|"},
-        {L"Use=1", L"\\locked", L"1000-0-", {}, press(kOkButton),
+        {L"Use=1", L"\\locked", L"1000-0-", {}, 0,
             L"Error: The settings could not be saved", L"locked"},
-        {L"", L"\\x", L"00-0-0-0-", {}, press(kCancelButton), L"", none + L"(none)|"},
-        {L"", L"\\x", L"00-0-0-0-", {}, key(VK_ESCAPE), L"", none + L"(none)|"},
+        {L"", L"\\x", L"00-0-0-0-", {}, VK_ESCAPE, L"", none + L"(none)|"},
     };  // shown: Silent Mode, Force Mode, Attributes, Read Only, Hidden ("-": disabled)
     // clang-format on
     for (const auto& c : cases) {
@@ -149,7 +195,12 @@ TEST_F(WindowTest, TheSettingsWindowShowsAndSavesTheSilentModeSettings) {
                                                        0, nullptr, OPEN_EXISTING, 0, nullptr)
                                          : INVALID_HANDLE_VALUE);
         WindowWatcher watcher;
-        c.act(window);
+        if (c.key == 0) {  // the OK button
+            Press(window, kOkButton);
+        } else {
+            PostMessageW(window.Control(kOutputFolderEdit), WM_KEYDOWN, c.key, 0);
+            window.RunModal();
+        }
         EXPECT_EQ(watcher.Said().substr(0, c.message.size()), c.message);
         EXPECT_EQ(watcher.Said().empty(), c.message.empty());
         EXPECT_EQ(window.Saved(), c.message.empty() && c.saved.rfind(L"(none)", 0) != 0);
@@ -160,10 +211,13 @@ TEST_F(WindowTest, TheSettingsWindowShowsAndSavesTheSilentModeSettings) {
         }
     }
     EXPECT_TRUE(Attributes(made) & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(Attributes(dir + L"\\new"), INVALID_FILE_ATTRIBUTES) << "not with Silent Mode off";
 }
 
 // The links are drawn blue, with a focus rectangle when focused, show a
 // hand, and open their addresses by mouse, by Tab then Enter, and by Space.
+// Make Shortcut says when the shortcut could not be saved. A yield lets the
+// window system dispatch what waits.
 TEST_F(WindowTest, TheSettingsWindowsLinksByMouseAndKeyboard) {
     using enum Settings::ControlId;
     WriteIni(dir, L"Silent", L"Use=1|Attributes=1");
@@ -209,33 +263,50 @@ TEST_F(WindowTest, TheSettingsWindowsLinksByMouseAndKeyboard) {
     EXPECT_EQ(shell.opened, (std::vector<std::wstring>{ui::kAuthorMail, ui::kAuthorHomePage,
                                                        ui::kAuthorHomePage, ui::kAuthorMail}));
     EXPECT_FALSE(window.Saved()) << "Enter on a link does not press OK";
+    static bool fired = false;  // the first yield after the progress window shows pumps
+    machine.ui.ShowProgressWindow();
+    SetTimer(nullptr, 0, 0,
+             [](HWND, UINT, UINT_PTR timer, DWORD) { fired = KillTimer(nullptr, timer); });
+    Sleep(50);
+    machine.ui.YieldToWindowSystem();
+    EXPECT_TRUE(fired) << "a yield dispatches what waits";
+    shell.sendTo = dir + L"\\no such folder";  // where no shortcut can be saved
+    WindowWatcher watcher;
+    Press(window, kMakeShortcutButton);
+    EXPECT_EQ(watcher.Said(), L"Larkspur: 正常に処理できませんでした\r\nFailed.\n");
 }
 
 // The dialog opens at the process's current folder with Archive ticked, or,
 // when Set Default is in use, at the remembered folder (its nearest existing
 // part, or Documents) with the remembered boxes; the Silent variant at the
-// missing folder with its attribute set and no Set Default. OK hands over
-// the open folder and the boxes; Cancel and the close box hand nothing.
+// missing folder with its attribute set and no Set Default. Either way the
+// four boxes are greyed from the start while the heading is not ticked. OK hands over
+// the open folder and the boxes (also by Alt+O); Cancel (Alt+C) and the
+// close box hand nothing.
 TEST_F(WindowTest, TheOutputFolderDialogStartsWhereItShouldAndHandsOverItsChoice) {
     using enum Dialog::ControlId;
     const std::wstring out = dir + L"\\Out", gone = out + L"\\gone\\deeper";
     WriteText(out + L"\\ab\\x", "");
     const std::wstring documents = p.shell.SpecialFolder(kFolderPersonal, 0);
     auto press = [](int row) { return [row](Dialog& d) { Press(d, row); }; };
+    auto alt = [](wchar_t key) {  // an access key in the modal loop
+        return [key](Dialog& d) {
+            PostMessageW(d.Control(kFolderList), WM_SYSCHAR, key, 1 << 29);
+            d.RunModal();
+        };
+    };
     // clang-format off
     const struct { bool silent; FolderChoice from; std::wstring opens, shown; std::vector<int> clicks;
                    std::function<void(Dialog&)> act; std::optional<FolderChoice> choice; } cases[] = {
-        {false, {0, out}, dir, L"00001", {kSetDefaultBox, kAttributesBox}, press(kOkButton),
+        {false, {0, out}, dir, L"000-0-1-", {kSetDefaultBox, kAttributesBox}, press(kOkButton),
             FolderChoice{1, dir, 1, 0, 0, 0, 1}},
         {false, {1, gone, 0, 1}, out, L"101-0-0-", {kSetDefaultBox}, press(kOkButton),
             FolderChoice{0, out, 0, 1}},
-        {false, {2, out + L"\\abc", 2, 7}, out, L"22200", {}, press(kOkButton),
-            FolderChoice{2, out, 2, 2}},  // whole names: not the sibling ab
-        {false, {1, L"Q:\\Data"}, documents, L"100-0-0-", {}, press(kCancelButton), {}},
-        {true, {1, out + L"\\missing\\", 1, 0, 0, 1}, out, L"0-1000", {},
+        {false, {1, L"Q:\\Data"}, documents, L"100-0-0-", {}, alt(L'c'), {}},
+        {true, {1, out + L"\\missing\\", 0, 1}, out, L"0-01-0-0-", {},
             [](Dialog& d) { SendMessageW(d.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }, {}},
-        {true, {1, out + L"\\ab\\missing\\", 1, 0, 0, 1}, out + L"\\ab", L"0-1000", {},
-            press(kOkButton), FolderChoice{0, out + L"\\ab", 1, 0, 0, 1}},
+        {true, {1, out + L"\\ab\\missing\\", 1, 0, 0, 1}, out + L"\\ab", L"0-1000", {}, alt(L'o'),
+            FolderChoice{0, out + L"\\ab", 1, 0, 0, 1}},
     };  // shown: Set Default, the heading, Read Only, Hidden, Archive ("-": disabled)
     // clang-format on
     for (const auto& c : cases) {
@@ -261,8 +332,8 @@ TEST_F(WindowTest, TheOutputFolderDialogStartsWhereItShouldAndHandsOverItsChoice
 
 // New Folder makes chains and opens them, and says when it cannot; the
 // folder list opens on activation or Enter, never on a highlight; a drive
-// that cannot be listed leaves the list where it was; Alt+O and Alt+C press
-// their buttons in the modal loop.
+// without a label is named by its kind; a drive that cannot be listed leaves
+// the list where it was.
 TEST_F(WindowTest, TheOutputFolderDialogsFoldersAndKeys) {
     using enum Dialog::ControlId;
     for (const wchar_t* sub : {L"\\B10", L"\\b9", L"\\.hidden"}) {  // dot names read as hidden
@@ -281,15 +352,15 @@ TEST_F(WindowTest, TheOutputFolderDialogsFoldersAndKeys) {
     SetFocus(folders);
     SendMessageW(dialog.hwnd(), WM_COMMAND, IDOK, 0);  // what the dialog manager sends for Enter
     EXPECT_EQ(list.OpenFolder(), dir + L"\\B10");
-    NMITEMACTIVATE activate{};
-    activate.hdr = {folders, static_cast<UINT_PTR>(GetDlgCtrlID(folders)),
-                    static_cast<UINT>(LVN_ITEMACTIVATE)};
-    SendMessageW(dialog.hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&activate));  // item 0
+    RECT first;  // a double-click's first click has selected its entry
+    ListView_GetItemRect(folders, 0, &first, LVIR_LABEL);
+    ListView_SetItemState(folders, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SendMessageW(folders, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(first.left + 2, first.top + 2));
     EXPECT_EQ(list.OpenFolder(), dir.substr(0, 3));
     dialog.OpenFolder(dir);
     // clang-format off
     const struct { const wchar_t* answer; bool cancel; const wchar_t* opens; bool message; } cases[] = {
-        {L"a\\b", false, L"\\a\\b", false}, {L"", false, L"\\a\\b", false},
+        {L"a\\b", false, L"\\a\\b", false},
         {L"typed", true, L"\\a\\b", false}, {L"..\\..\\a", false, L"\\a", false},  // it just opens
         {L"bad|name", false, L"\\a", true},
     };
@@ -309,6 +380,10 @@ TEST_F(WindowTest, TheOutputFolderDialogsFoldersAndKeys) {
         EXPECT_EQ(watcher.Said(), c.message ? L"Error: Not to Create New Folder\n" : L"");
     }
     HWND drives = dialog.Control(kDriveList);
+    wchar_t text[32] = {};
+    COMBOBOXEXITEMW drive{CBEIF_TEXT, 0, text, 32, 0, 0, 0, 0, 0};  // C:, as Wine has no A: or B:
+    SendMessageW(drives, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&drive));
+    EXPECT_STREQ(text, L"Local Disk (C:)") << "Wine leaves C: nameless, \" (C:)\"";
     LRESULT q = 0;
     while (q < 26 && SendMessageW(drives, CB_GETITEMDATA, q, 0) != L'Q') {
         ++q;
@@ -323,16 +398,20 @@ TEST_F(WindowTest, TheOutputFolderDialogsFoldersAndKeys) {
     EXPECT_TRUE(said.size() > 20 && said.find(L'\r') == std::wstring::npos &&
                 said.find(L" \n") == std::wstring::npos)
         << "the system's text, trimmed: " << said;
-    for (const wchar_t key : {L'o', L'c'}) {
-        WindowWatcher keys([key](const SeenWindow& w) {
-            if (w.className == L"LarkspurOutForm") {
-                PostMessageW(FindChild(w.hwnd, WC_LISTVIEWW, nullptr), WM_SYSCHAR, key, 1 << 29);
-            }
-            return w.className == L"LarkspurOutForm";
-        });
-        const std::optional<OutputFolderChoice> choice = ui::ShowOutputFolderDialog(p, {});
-        EXPECT_EQ(choice ? choice->location : L"-", key == L'o' ? dir : L"-");
-    }
+}
+
+// A program in a drive's root has the root for its folder: its settings are
+// C:\Brisa.ini.
+TEST(Process, AProgramInADriveRootReadsItsSettingsThere) {
+    ASSERT_TRUE(CopyFileW((BinDir() + L"\\Brisa.exe").c_str(), L"C:\\Brisa.exe", FALSE));
+    WriteIni(L"C:", L"Silent", L"Use=1|Location=C:\\" + std::wstring(300, L'x'));
+    const drive::Run run =
+        RunProgram(L"C:\\Brisa.exe", L"C:\\Brisa.exe", L"C:\\", OperateDialog(L"", L"Cancel(&C)"));
+    DeleteFileW(L"C:\\Brisa.exe");
+    DeleteFileW(L"C:\\Brisa.ini");
+    EXPECT_EQ(Said(run.messages),
+              L"Error: The output folder in C:\\Brisa.ini is longer than 254 "
+              L"characters, so nothing was copied.\n");
 }
 
 }  // namespace
