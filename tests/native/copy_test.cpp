@@ -39,71 +39,55 @@ class CopyTest : public ::testing::Test {
     }
 };
 
-TEST_F(CopyTest, EachFileLandsBelowTheFolderThatHoldsItsItem) {
+// Where each file lands: below the folder that holds its item, a folder's
+// files first in listing order, short and relative spellings by their stored
+// names. The walk enters each folder once whatever leads to it and never the
+// output folder however it is spelled (F: is another way to C: here); a link
+// back into a folder it lies in is named; an item sent twice counts once.
+TEST_F(CopyTest, EachFileLandsOnceBelowTheFolderThatHoldsItsItem) {
     m.fs.Add(L"C:\\Documents and Settings\\", 0, L"DOCUME~1");
     m.fs.Add(L"C:\\Documents and Settings\\Long name.txt", kAttrArchive, L"LONGNA~1.TXT");
     for (const wchar_t* file :
          {L"C:\\Docs\\Proj\\x.txt", L"C:\\Docs\\Proj\\Sub\\y.txt", L"C:\\Docs\\Proj\\a.txt",
-          L"C:\\Docs\\a.txt", L"C:\\Work\\rel", L"E:\\r.txt", L"E:\\Sub\\s.txt"}) {
+          L"C:\\Docs\\a.txt", L"C:\\Work\\rel", L"E:\\r.txt", L"E:\\Sub\\s.txt", L"C:\\T\\a.txt",
+          L"C:\\T\\Out\\T\\a.txt", L"C:\\T\\Outer\\b.txt", L"C:\\T\\Locked\\secret.txt",
+          L"C:\\T\\x", L"C:\\T\\x.", L"C:\\T\\Sub\\c.txt"}) {
         m.fs.Add(file);
     }
     m.fs.Add(L"C:\\Docs\\Proj\\Hid\\h.sys", kAttrHidden | kAttrSystem);
     m.fs.Add(L"C:\\Docs\\Proj\\Empty\\Deeper\\");
-    // clang-format off
-    const struct { const wchar_t *arguments, *landed; } cases[] = {
-        {L"C:\\Docs\\Proj C:\\Docs\\a.txt",  // a folder's files first, in listing order
-            L"a.txt|Proj\\x.txt|Proj\\a.txt|Proj\\Sub\\y.txt|Proj\\Hid\\h.sys|"},
-        // Short forms, relative names and items from different folders (not
-        // what Send To makes) land under their stored names.
-        {L"C:\\DOCUME~1\\LONGNA~1.TXT c:\\docs\\proj\\sub rel", L"Long name.txt|rel|Sub\\y.txt|"},
-        {L"E:\\", L"r.txt|Sub\\s.txt|"},  // a drive root's files land directly
-        {L"C:\\Docs\\Proj\\Empty", L""},
-    };
-    // clang-format on
-    for (const auto& c : cases) {
-        sources = CollectSources(m.platform, c.arguments, options.outputFolder);
-        EXPECT_EQ(Landed(), c.landed) << c.arguments;
-    }
-    m.fs.nameQueries = 0;
-    sources = CollectSources(m.platform, L"C:\\Docs\\Proj", options.outputFolder);
-    EXPECT_EQ(m.fs.nameQueries, 3) << "Docs, Proj and Out; the walk asks no name per file";
-    EXPECT_GT(m.yields, 8) << "the window system gets a turn per entry";
-}
-
-// The walk enters each folder once, whatever leads to it, and never the
-// output folder, however it is spelled (E: is another way to C: here); a
-// link back into a folder it lies in is named; an item sent twice counts
-// once; names that differ only in a final dot are two names.
-TEST_F(CopyTest, TheWalkEntersEachFolderOnceAndNeverTheOutputFolder) {
-    for (const wchar_t* file : {L"C:\\Docs\\a.txt", L"C:\\Docs\\Out\\Docs\\a.txt",
-                                L"C:\\Docs\\Outer\\b.txt", L"C:\\Docs\\Locked\\secret.txt",
-                                L"C:\\Docs\\x", L"C:\\Docs\\x.", L"C:\\Docs\\Sub\\c.txt"}) {
-        m.fs.Add(file);
-    }
-    m.fs.unreadable.insert(L"C:\\Docs\\Locked\\");
-    m.fs.AddLink(L"C:\\Docs\\Sub\\Loop", L"C:\\Docs");
-    m.fs.AddLink(L"C:\\Docs\\Again", L"C:\\Docs\\Outer");
-    m.fs.AddLink(L"E:", L"C:\\");
-    const std::wstring tree = L"Docs\\a.txt|Docs\\x|Docs\\x.|Docs\\Outer\\b.txt|Docs\\Sub\\c.txt|";
+    m.fs.unreadable.insert(L"C:\\T\\Locked\\");
+    m.fs.AddLink(L"C:\\T\\Sub\\Loop", L"C:\\T");
+    m.fs.AddLink(L"C:\\T\\Again", L"C:\\T\\Outer");
+    m.fs.AddLink(L"F:", L"C:\\");
+    const wchar_t* tree = L"T\\a.txt|T\\x|T\\x.|T\\Outer\\b.txt|T\\Sub\\c.txt|";
     // clang-format off
     const struct { const wchar_t *arguments, *output, *landed; } cases[] = {
-        {L"C:\\Docs", L"c:\\docs\\out\\", tree.c_str()},
-        {L"C:\\Docs", L"E:\\Docs\\Out\\", tree.c_str()},
-        {L"C:\\Docs\\Out \"E:\\Docs\\Outer\\b.txt\" c:\\docs\\outer\\B.TXT", L"C:\\Docs\\Out\\",
-            L"b.txt|"},  // the output folder sent, and one file sent twice
+        {L"C:\\Docs\\Proj C:\\Docs\\a.txt", L"D:\\Out\\",  // a folder's files first
+            L"a.txt|Proj\\x.txt|Proj\\a.txt|Proj\\Sub\\y.txt|Proj\\Hid\\h.sys|"},
+        // Short forms, relative names, items from different folders.
+        {L"C:\\DOCUME~1\\LONGNA~1.TXT c:\\docs\\proj\\sub rel", L"D:\\Out\\",
+            L"Long name.txt|rel|Sub\\y.txt|"},
+        {L"E:\\", L"D:\\Out\\", L"r.txt|Sub\\s.txt|"},  // a drive root's files land directly
+        {L"C:\\Docs\\Proj\\Empty", L"D:\\Out\\", L""},
+        {L"C:\\T", L"c:\\t\\out\\", tree}, {L"C:\\T", L"F:\\T\\Out\\", tree},
+        {L"C:\\T\\Out \"F:\\T\\Outer\\b.txt\" c:\\t\\outer\\B.TXT", L"C:\\T\\Out\\", L"b.txt|"},
     };
     // clang-format on
     for (const auto& c : cases) {
-        sources = CollectSources(m.platform, c.arguments, c.output);
-        options.outputFolder = c.output;
+        sources = CollectSources(m.platform, c.arguments, options.outputFolder = c.output);
         EXPECT_EQ(Landed(), c.landed) << c.arguments << " " << c.output;
     }
-    sources = CollectSources(m.platform, L"C:\\Docs", L"C:\\Docs\\Out\\");
-    EXPECT_EQ(sources.missing, std::vector<std::wstring>{L"C:\\Docs\\Locked"});
-    EXPECT_EQ(sources.skipped, (std::vector<Miss>{{L"C:\\Docs\\Sub\\Loop", kErrorLinkLoop}}));
-    m.fs.failCopy.insert(L"C:\\Docs\\a.txt");  // a sent file another program holds
-    sources = CollectSources(m.platform, L"C:\\Docs\\x C:\\Docs\\a.txt", L"D:\\Out\\");
-    EXPECT_EQ(sources.missing, std::vector<std::wstring>{L"C:\\Docs\\a.txt"});
+    m.fs.nameQueries = 0;
+    sources = CollectSources(m.platform, L"C:\\Docs\\Proj", options.outputFolder = L"D:\\Out\\");
+    EXPECT_EQ(m.fs.nameQueries, 3) << "Docs, Proj and Out; the walk asks no name per file";
+    EXPECT_GT(m.yields, 8) << "the window system gets a turn per entry";
+    sources = CollectSources(m.platform, L"C:\\T", L"C:\\T\\Out\\");
+    EXPECT_EQ(sources.missing, std::vector<std::wstring>{L"C:\\T\\Locked"});
+    EXPECT_EQ(sources.skipped, (std::vector<Miss>{{L"C:\\T\\Sub\\Loop", kErrorLinkLoop}}));
+    m.fs.failCopy.insert(L"C:\\T\\a.txt");  // a sent file another program holds
+    sources = CollectSources(m.platform, L"C:\\T\\x C:\\T\\a.txt", L"D:\\Out\\");
+    EXPECT_EQ(sources.missing, std::vector<std::wstring>{L"C:\\T\\a.txt"});
 }
 
 // What stops a run with nothing copied; the message names the paths.
@@ -157,9 +141,8 @@ TEST_F(CopyTest, RefusalsBeforeTheCopyTouchNothing) {
         L"These items do not exist or cannot be read, so nothing was copied:\r\nC:\\x\r\nC:\\y");
 }
 
-// The shell stops, skips, is refused or fills the drive; every copy is
-// looked at afterwards: what is missing, half-written or not replaced is
-// named with its reason, and a file it did not replace keeps its attributes.
+// The shell stops, skips, is refused or fills the drive: what is missing,
+// half-written or kept is named with its reason; a kept file keeps its bits.
 TEST_F(CopyTest, TheShellsFailuresAreNamedAndLoseNoAttributes) {
     m.fs.Add(L"C:\\Docs\\a.txt").writeTime = 2;
     m.fs.Add(L"C:\\Docs\\b.txt").writeTime = 2;
@@ -220,11 +203,9 @@ TEST_F(CopyTest, TheShellsFailuresAreNamedAndLoseNoAttributes) {
     EXPECT_EQ(verdict.notCopied, (std::vector<Miss>{{L"D:\\Out\\a.txt", kErrorCopyDiffers}}));
 }
 
-// The engine: folders first, parents before children and each once; what
-// stands at the destinations learnt from one listing per folder; a failure
-// on one file does not stop the others, and the verdict names it with its
-// reason; once the drive is full no file is started; open windows hear of it
-// once.
+// The engine: folders first, parents first, each once; no query per file for
+// what stands at the destinations; a failure named with its reason stops no
+// other file, a full drive does; open windows hear of it once.
 TEST_F(CopyTest, TheEngineCopiesWhatItCanAndNamesTheRest) {
     for (const wchar_t* file :
          {L"C:\\Docs\\Proj\\a.txt", L"C:\\Docs\\Proj\\Sub\\b.txt",
@@ -261,9 +242,8 @@ TEST_F(CopyTest, TheEngineCopiesWhatItCanAndNamesTheRest) {
     EXPECT_FALSE(m.fs.Find(L"D:\\Out\\New\\Big\\small.txt"));
 }
 
-// A re-run over the engine's own R+H+S copy (content 1, written at 1) with a
-// source that has changed since (content 2, written at 2): an earlier copy is
-// replaced only by a whole new one, and what the copy has is read back.
+// A re-run over the engine's own R+H+S copy (content 1) of a changed source
+// (content 2): only a whole new copy replaces it; attributes are read back.
 TEST_F(CopyTest, AnEarlierCopyIsReplacedOnlyByAWholeNewOne) {
     const std::wstring from = L"C:\\Docs\\a.txt", to = L"D:\\Out\\a.txt";
     // clang-format off

@@ -11,10 +11,6 @@ namespace larkspur::testing {
 
 namespace {
 
-std::wstring Fold(const std::wstring& s) {
-    return Folded(s);  // as Windows compares names
-}
-
 std::wstring Hex(uint32_t value) {
     wchar_t text[16];
     swprintf(text, 16, L"0x%x", value);
@@ -46,7 +42,7 @@ MemFs::Node* MemFs::Walk(const std::wstring& path, uint32_t create) {
             return nullptr;
         }
         auto found = std::find_if(node->children.begin(), node->children.end(), [&](auto& c) {
-            return Fold(c->name) == Fold(part) || Fold(c->shortName) == Fold(part);
+            return SameName(c->name, part) || SameName(c->shortName, part);
         });
         if (found == node->children.end()) {
             if (!create) {
@@ -103,10 +99,7 @@ void MemFs::Remove(const std::wstring& path) {
 }
 
 uint32_t MemFs::Attributes(const std::wstring& path) {
-    std::lock_guard lock(mutex_);
-    ++infoQueries;
-    const Node* node = Find(path);
-    return node ? node->attributes : kInvalidAttributes;
+    return Info(path).attributes;
 }
 
 FileInfo MemFs::Info(const std::wstring& path) {
@@ -271,14 +264,14 @@ CopyOutcome Machine::CopyFiles(WindowRef owner, const std::wstring& from, const 
 
 std::wstring Machine::Read(const std::wstring& section, const std::wstring& key, size_t capacity,
                            const std::wstring&) {
-    const auto found = values.find(Fold(section + L"/" + key));
+    const auto found = values.find(Folded(section + L"/" + key));
     return found == values.end() ? std::wstring() : found->second.substr(0, capacity - 1);
 }
 
 bool Machine::Write(const std::wstring& section, const std::wstring& key, const std::wstring& value,
                     const std::wstring&) {
     if (!readOnly) {
-        values[Fold(section + L"/" + key)] = value;
+        values[Folded(section + L"/" + key)] = value;
         log.push_back(section + L"/" + key + L"=" + value);
     }
     return !readOnly;
@@ -304,7 +297,7 @@ void Machine::ShowMessage(const std::wstring& text, uint32_t style, const std::w
 void Machine::Set(const std::wstring& section, const std::wstring& settings) {
     std::wistringstream pairs(settings);
     for (std::wstring pair; std::getline(pairs, pair, L'|');) {
-        values[Fold(section + L"/" + pair.substr(0, pair.find(L'=')))] =
+        values[Folded(section + L"/" + pair.substr(0, pair.find(L'=')))] =
             pair.substr(pair.find(L'=') + 1);
     }
 }

@@ -1,11 +1,8 @@
-// In-memory stand-ins for the machine. MemFs is a small file system: drives,
-// folders listing their entries in creation order, stored and short names,
-// attributes, sizes, contents and write times. It refuses what Windows
-// refuses, where Wine and root are more lenient: a copy onto an existing file
-// without replace, a rename onto a Read Only file; the shell's copy onto a
-// Read Only, Hidden or System file. It can also fill up, change a source
-// while it is copied, drop attributes a drive does not keep, and keep
-// Archive on every file as Wine does.
+// In-memory stand-ins for the machine. MemFs: drives, folders listing in
+// creation order, stored and short names, attributes, sizes, contents, times,
+// links. As strict as Windows where Wine and root are lenient: no copy onto a
+// file without replace, no rename onto Read Only, no shell copy onto R, H or
+// S. It can fill up, change a source mid-copy, drop bits, keep Archive.
 #pragma once
 
 #include <map>
@@ -45,7 +42,7 @@ class MemFs : public FileSystem {
     void Remove(const std::wstring& path);
     void AddLink(const std::wstring& path, const std::wstring& target);  // a folder link
     std::wstring currentFolder = L"C:\\Work";
-    std::set<std::wstring> unreadable, failCopy;
+    std::set<std::wstring> unreadable, failCopy, unwritable;
     std::set<std::wstring> changing;            // sources that change while they are copied
     std::set<std::wstring> corrupting;          // sources whose copies come out wrong
     std::map<std::wstring, uint32_t> dropping;  // destinations and the bits they do not keep
@@ -54,7 +51,6 @@ class MemFs : public FileSystem {
     std::set<wchar_t> unready;
     int nameQueries = 0, infoQueries = 0;
     std::map<std::wstring, std::string> appended;  // what Append wrote, by path
-    std::set<std::wstring> unwritable;
 
     // Writes a file as the platform would, within the free space: false when
     // it does not fit, with whatever did fit left behind when partial.
@@ -101,11 +97,8 @@ struct Machine : Shell, ProfileStore, Ui, ProgramWindows, Process {
     std::optional<OutputFolderChoice> choice = OutputFolderChoice{0, L"D:\\Out"};
     bool settingsSaved = true, readOnly = false;
     int yields = 0;
-    // Stopping answers stop from its (stopAfter + 1)th call on; the clock
-    // moves only when a test moves it.
-    StopReason stop = StopReason::kNone;
+    StopReason stop = StopReason::kNone;  // answered from the (stopAfter + 1)th call on
     int stopAfter = 0, stopCalls = 0;
-    uint64_t clock = 0;
     std::wstring commandLine;
     static constexpr WindowRef kProgress = 0x2002;
 
@@ -149,7 +142,7 @@ struct Machine : Shell, ProfileStore, Ui, ProgramWindows, Process {
     std::wstring ProductName() override { return L"" LARKSPUR_PRODUCT_NAME; }
     std::wstring AppTitle() override { return L"Larkspur"; }
     std::wstring LocalTime() override { return L"2026-12-07 05:30:01"; }
-    uint64_t Milliseconds() override { return clock; }
+    uint64_t Milliseconds() override { return 0; }          // time stands still
     [[noreturn]] void Exit(int) override { std::abort(); }  // only EndProgram calls it
 };
 

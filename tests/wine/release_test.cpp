@@ -6,30 +6,12 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
-#include <algorithm>
-
 #include "support.h"
 
 namespace larkspur::wine_test {
 namespace {
 
 using Release = InstallTest;
-
-// The zip holds the program, its texts, and every file their links show.
-TEST_F(Release, TheZipHoldsTheProgramItsTextsAndTheirPictures) {
-    std::vector<std::wstring> expected = {L"Brisa.exe", L"LICENSE.txt", L"README.txt"};
-    const std::string readme = ReadText(app + L"\\README.txt");
-    for (size_t at = readme.find("]("); at != std::string::npos; at = readme.find("](", at + 1)) {
-        std::string target = readme.substr(at + 2, readme.find(')', at) - at - 2);
-        std::replace(target.begin(), target.end(), '/', '\\');
-        if (target.find_first_of("#:") == std::string::npos) {  // not addresses, not anchors
-            expected.emplace_back(target.begin(), target.end());
-        }
-    }
-    std::sort(expected.begin(), expected.end());
-    expected.erase(std::unique(expected.begin(), expected.end()), expected.end());
-    EXPECT_EQ(FilesBelow(app), expected) << "with the pictures";
-}
 
 // Started by itself, Make Shortcut puts BrisA.lnk in Send To, aimed at the
 // program (pressed again, it finds it there), which Send To then starts in

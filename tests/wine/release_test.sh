@@ -28,7 +28,9 @@ mkdir -p "$work/unpacked"
 (cd "$work/unpacked" && "$cmake" -E tar xf "$zip")
 
 # The checksum file reads as sha256sum writes it, and is the zip's. README.txt
-# is README.md's part before the developers' one, with Windows line ends. The
+# is README.md's part before the developers' one, with Windows line ends, and
+# the zip holds every file its links show, and nothing else but the program
+# and the license. The
 # manifests parse (Debian's python3 and python3-yaml, which
 # scripts/install-deps.sh installs) and name this version, this zip where it
 # is published, its checksum and the program inside it.
@@ -49,6 +51,12 @@ readme = (unpacked / package / "README.txt").read_bytes()
 check("README.txt's lines not ending in CR LF", readme.replace(b"\r\n", b"").count(b"\n"), 0)
 user_part = (source / "README.md").read_text(encoding="utf-8").split("\n## For developers\n")[0]
 check("README.txt", readme.decode("utf-8"), user_part.strip().replace("\n", "\r\n") + "\r\n")
+# The zip holds the program, its texts and every file their links show.
+import re
+shown = {t.replace("/", "\\") for t in re.findall(r"\]\(([^)#:]+)\)", user_part)}
+files = {str(f.relative_to(unpacked / package)).replace("/", "\\")
+         for f in (unpacked / package).rglob("*") if f.is_file()}
+check("the zip's files", sorted(files), sorted(shown | {"Brisa.exe", "LICENSE.txt", "README.txt"}))
 
 winget = {}
 for path in (build / "packaging" / "winget").glob("*.yaml"):

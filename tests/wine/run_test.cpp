@@ -1,12 +1,9 @@
-// Whole runs of Brisa.exe on real files, started as Send To starts it,
-// showing what only a real process can. They run as an ordinary user
-// (ordinary_user.sh), who meets Windows' refusals where root would write
-// through. Wine facts relied on: Archive always reads as set on files, so
-// only R, H and S are compared; Hidden and System live in an extended
-// attribute, which an ordinary user cannot write on a Read Only file; no
-// volume holds named streams; the headless prefix has no notification area,
-// so every Silent Mode run here also shows that a failed icon does not stop
-// it.
+// Whole runs of Brisa.exe on real files, started as Send To starts it, as an
+// ordinary user (ordinary_user.sh), who meets Windows' refusals where root
+// writes through. Wine facts relied on: Archive always reads as set on
+// files; Hidden and System live in an extended attribute, which an ordinary
+// user cannot write on a Read Only file; no volume holds named streams; no
+// notification area, so each Silent Mode run shows a failed icon stops nothing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -59,9 +56,8 @@ TEST_F(RunTest, AnInteractiveRunCopiesIntoTheFolderOpenedInTheDialog) {
     EXPECT_EQ(Attributes(out + L"\\Report"), DWORD{FILE_ATTRIBUTE_DIRECTORY});
 }
 
-// Silent Mode's own engine on a tree of every kind of name, with a path of
-// 300 characters, content and last-write time kept; twice, the second time over its own R+H+S
-// copies; then with one source locked, which alone is missing.
+// Silent Mode's engine on every kind of name and a 300-character path, twice
+// (the second time over its own R+H+S copies), then with a source locked.
 TEST_F(RunTest, SilentModeCopiesEveryNameAndLengthWithExactAttributes) {
     std::wstring deep = docs + L"\\Proj";
     while (deep.size() < 280) {
@@ -117,10 +113,9 @@ TEST_F(RunTest, SilentModeCopiesEveryNameAndLengthWithExactAttributes) {
     }
 }
 
-// "Stop copying", sent as the icon's menu sends it to the icon's owner: the
-// files in flight are finished, no more are started, the run names them and
-// ends with 6. Wine fact relied on: without a notification area the owner
-// window still gets the command.
+// "Stop copying", sent as the icon's menu sends it: no more files are
+// started, the rest are named, exit 6. Wine fact relied on: without a
+// notification area the icon's owner window still gets the command.
 TEST_F(RunTest, StoppingASilentRunStartsNoMoreFiles) {
     for (int i = 0; i < 1500; ++i) {
         WriteText(docs + L"\\Proj\\f" + std::to_wstring(i), "x");
@@ -138,23 +133,17 @@ TEST_F(RunTest, StoppingASilentRunStartsNoMoreFiles) {
     const Run run = RunBrisa(docs + L"\\Proj");
     stopper.request_stop();
     EXPECT_EQ(run.exitCode, 6u);
-    const size_t copied = FilesBelow(out).size();
-    EXPECT_LT(copied, 1500u);
-    EXPECT_EQ(Said(run.messages)
-                  .rfind(L"" LARKSPUR_PRODUCT_NAME L": Stopped: " + std::to_wstring(copied) +
-                             L" of 1500 files were copied.\r\n\r\nNot copied (" +
-                             std::to_wstring(1500 - copied) +
-                             L"):\r\n"
-                             L"The copy was stopped before this file.",
-                         0),
-              0u)
-        << Said(run.messages);
+    const std::wstring copied = std::to_wstring(FilesBelow(out).size()), said = Said(run.messages);
+    EXPECT_EQ(
+        said.find(L": Stopped: " + copied + L" of 1500 files were copied.\r\n\r\nNot copied ("),
+        wcslen(L"" LARKSPUR_PRODUCT_NAME))
+        << said;
+    EXPECT_NE(said.find(L"):\r\nThe copy was stopped before this file."), std::wstring::npos);
 }
 
-// A drive that fills up: a re-run whose new copy does not fit beside the
-// earlier one leaves that one whole, names the file with the system's reason
-// and leaves nothing half-written; the shell's copy (Engine=1) leaves half a
-// copy, which is named. Wine fact relied on: a full tmpfs answers
+// A full drive: a re-run whose copy does not fit beside the earlier one
+// leaves it whole and nothing half-written; the shell's copy (Engine=1)
+// leaves half a copy, which is named. Wine fact: a full tmpfs is
 // ERROR_DISK_FULL.
 TEST_F(RunTest, AFullDriveCostsNoEarlierCopy) {
     wchar_t drive[8] = {};
@@ -171,10 +160,10 @@ TEST_F(RunTest, AFullDriveCostsNoEarlierCopy) {
     WriteText(docs + L"\\g.bin", std::string(4 << 20, '2'));
     Run run = RunBrisa(docs + L"\\g.bin");
     EXPECT_EQ(run.exitCode, 3u);
-    EXPECT_EQ(Said(run.messages),
-              L"" LARKSPUR_PRODUCT_NAME L": The copy did not complete: not every file was copied.\r\n\r\n"
-              L"Not copied (1):\r\n" +
-                  win32::SystemErrorText(ERROR_DISK_FULL) + L"\r\n  " + small + L"\\g.bin\n");
+    EXPECT_NE(Said(run.messages)
+                  .find(L"Not copied (1):\r\n" + win32::SystemErrorText(ERROR_DISK_FULL) +
+                        L"\r\n  " + small + L"\\g.bin\n"),
+              std::wstring::npos);
     EXPECT_TRUE(ReadText(small + L"\\g.bin") == first) << "the earlier copy is whole";
     EXPECT_EQ(Attributes(small + L"\\g.bin") & kRhs, kRhs);
     EXPECT_EQ(FilesBelow(small).size(), 1u) << "nothing half-written is left";
@@ -189,13 +178,10 @@ TEST_F(RunTest, AFullDriveCostsNoEarlierCopy) {
                   small + L"\\h.bin\n");
 }
 
-// Every name and every folder exactly once, on real files: a name that ends
-// in a dot beside the same name without; a folder link back into the folder
-// it lies in (made by ordinary_user.sh), named while the rest is copied;
-// names that differ only in the case of letters beyond ASCII, which would
-// land on one copy and stop the run. Wine facts relied on: a Unix symbolic
-// link shows as a folder link; names are compared ignoring case over all of
-// Unicode, as Windows compares them.
+// Every name and folder once: x beside x., a link back into its folder
+// (ordinary_user.sh makes it) named, and names that differ only in the case
+// of letters beyond ASCII refused. Wine facts relied on: a Unix symbolic link
+// shows as a folder link; names compare ignoring case over all of Unicode.
 TEST_F(RunTest, EveryNameAndFolderExactlyOnce) {
     wchar_t links[MAX_PATH] = {};
     if (!GetEnvironmentVariableW(L"LARKSPUR_LINKS", links, MAX_PATH)) {
@@ -208,11 +194,11 @@ TEST_F(RunTest, EveryNameAndFolderExactlyOnce) {
     WriteIni(app, L"Silent", L"Use=1|Force=1|Location=" + out);
     Run run = RunBrisa(proj);
     EXPECT_EQ(run.exitCode, 3u);
-    EXPECT_EQ(Said(run.messages),
-              L"" LARKSPUR_PRODUCT_NAME L": The copy did not complete: not every file was copied.\r\n\r\n"
-              L"Not copied (1):\r\nA folder link that leads back into a folder it lies in was "
-              L"not followed.\r\n  " +
-                  proj + L"\\d\\loop\n");
+    EXPECT_NE(Said(run.messages)
+                  .find(L"Not copied (1):\r\nA folder link that leads back into a "
+                        L"folder it lies in was not followed.\r\n  " +
+                        proj + L"\\d\\loop\n"),
+              std::wstring::npos);
     EXPECT_EQ(FilesBelow(out).size(), 3u);
     for (const wchar_t* name : {L"\\x", L"\\x.", L"\\d\\y.txt"}) {
         EXPECT_EQ(ReadText(out + L"\\Proj" + name), std::string(name, name + wcslen(name)));
@@ -223,25 +209,12 @@ TEST_F(RunTest, EveryNameAndFolderExactlyOnce) {
     scratch::RemoveTree(out);
     run = RunBrisa(docs + L"\\A\\Résumé.txt " + docs + L"\\B\\RÉSUMÉ.txt");
     EXPECT_EQ(run.exitCode, 4u);
-    EXPECT_EQ(Said(run.messages),
-              L"" LARKSPUR_PRODUCT_NAME L": These files have the same name below the "
-              L"output folder, so nothing was copied:\r\n" +
-                  docs + L"\\A\\Résumé.txt\r\n" + docs + L"\\B\\RÉSUMÉ.txt\n");
+    EXPECT_NE(Said(run.messages)
+                  .find(L"the same name below the output folder, so nothing was "
+                        L"copied:\r\n" +
+                        docs + L"\\A\\Résumé.txt\r\n" + docs),
+              std::wstring::npos);
     EXPECT_EQ(Attributes(out), INVALID_FILE_ATTRIBUTES) << "no folder made";
-}
-
-// A settings file of binary garbage reads as no settings: an interactive
-// run, whose Cancel ends it with 1 and leaves the file as it was.
-TEST_F(RunTest, GarbageSettingsReadAsNone) {
-    std::string garbage;
-    for (int i = 0; i < 4096; ++i) {
-        garbage += static_cast<char>((i * 7919 + 13) % 256);
-    }
-    WriteText(ini, garbage);
-    WriteText(docs + L"\\a.txt", "a");
-    const Run run = RunBrisa(docs + L"\\a.txt", OperateDialog(L"", L"Cancel(&C)"));
-    EXPECT_EQ(run.exitCode, 1u);
-    EXPECT_EQ(ReadText(ini), garbage);
 }
 
 // Brisa.exe imports Windows' known DLLs only, which the loader always takes
@@ -275,10 +248,8 @@ TEST(Platform, ImportsKnownDllsOnlyAndReadsItsResources) {
     FreeLibrary(brisa);
 }
 
-// The engine on the platform's own copy, both ways: the copy the program
-// writes, and the platform's stream-keeping file copy (forced: no Wine
-// volume holds streams). Twice, the second time verified and over its own
-// R+H+S copies, read back after each; nothing but the copies is left.
+// The engine on both ways of the platform's copy (the stream-keeping one
+// forced), twice, the second time verified over its own R+H+S copies.
 TEST(Platform, BothWaysOfCopyingReplaceTheirOwnCopies) {
     const std::wstring dir = ScratchDir();
     for (const bool streams : {false, true}) {
@@ -305,15 +276,12 @@ TEST(Platform, BothWaysOfCopyingReplaceTheirOwnCopies) {
             EXPECT_EQ(FilesBelow(out).size(), files.size()) << "no file of the copy's own left";
         }
     }
-}
-
-// Long paths reach the file system in the extended form, on shares too; a
-// folder that cannot be listed is not an empty one.
-TEST(Platform, LongPathsAndFoldersThatCannotBeListed) {
-    const std::wstring name(300, L'n');
-    EXPECT_EQ(win32::ForApi(L"\\\\server\\share\\" + name), L"\\\\?\\UNC\\server\\share\\" + name);
-    win32::Win32FileSystem fs;
-    EXPECT_EQ(fs.ListFolder(L"C:\\no such folder\\", [](std::wstring_view, uint32_t, uint64_t) {}),
+    // Paths in the extended form, shares too, a name as it is; a folder that
+    // cannot be listed is not an empty one.
+    EXPECT_EQ(win32::ForApi(L"\\\\server\\share\\x."), L"\\\\?\\UNC\\server\\share\\x.");
+    EXPECT_EQ(win32::ForApi(L"C:\\a\\..\\b/c"), L"\\\\?\\C:\\b\\c") << "typed: normalised";
+    EXPECT_EQ(win32::Win32FileSystem().ListFolder(L"C:\\no such folder\\",
+                                                  [](std::wstring_view, uint32_t, uint64_t) {}),
               ERROR_PATH_NOT_FOUND);
 }
 

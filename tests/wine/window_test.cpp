@@ -151,11 +151,10 @@ TEST_F(WindowTest, LayoutAtEveryDpi) {
     EXPECT_EQ(ui::WantedFont(&missing, 96).lfFaceName, standard);
 }
 
-// The settings window shows the stored settings (2 and any other number
-// greyed; the boxes enabled as Silent Mode and Attributes say), a click
-// turns a box off when it is on and on when off; OK makes the folder and
-// saves, or says why it cannot and saves nothing; with Silent Mode off it
-// saves Use alone and leaves the folder be; Esc saves nothing; Enter is OK.
+// The settings window shows the settings (2 and odd numbers greyed; boxes
+// enabled as Silent Mode and Attributes say); a click turns a box off when on;
+// OK makes the folder and saves, or says why not and saves nothing; Silent
+// Mode off saves Use alone, folder untouched; Esc saves nothing; Enter is OK.
 TEST_F(WindowTest, TheSettingsWindowShowsAndSavesTheSilentModeSettings) {
     using enum Settings::ControlId;
     WriteText(dir + L"\\file.txt", "x");
@@ -276,13 +275,12 @@ TEST_F(WindowTest, TheSettingsWindowsLinksByMouseAndKeyboard) {
     EXPECT_EQ(watcher.Said(), L"Larkspur: 正常に処理できませんでした\r\nFailed.\n");
 }
 
-// The dialog opens at the process's current folder with Archive ticked, or,
-// when Set Default is in use, at the remembered folder (its nearest existing
-// part, or Documents) with the remembered boxes; the Silent variant at the
-// missing folder with its attribute set and no Set Default. Either way the
-// four boxes are greyed from the start while the heading is not ticked. OK hands over
-// the open folder and the boxes (also by Alt+O); Cancel (Alt+C) and the
-// close box hand nothing.
+// The dialog opens at the current folder with Archive ticked, or at the
+// remembered folder (its nearest existing part, or Documents) with the
+// remembered boxes; the Silent variant at the missing folder with its set,
+// without Set Default. The four boxes are greyed from the start while the
+// heading is not ticked. OK (Alt+O) hands over the open folder and the boxes;
+// Cancel (Alt+C) and the close box nothing.
 TEST_F(WindowTest, TheOutputFolderDialogStartsWhereItShouldAndHandsOverItsChoice) {
     using enum Dialog::ControlId;
     const std::wstring out = dir + L"\\Out", gone = out + L"\\gone\\deeper";
