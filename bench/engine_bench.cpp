@@ -6,9 +6,9 @@
 //       and copies it with the engine on THREADS threads, every copy given
 //       the attributes of MASK (Read Only 1, Hidden 2, System 4, Archive
 //       0x20). With --no-io the file system's copy (which gives the
-//       attributes too) answers "done" without doing anything: what is left
-//       is the program's own work (the walk, the destinations, the folders,
-//       the pool).
+//       attributes too) answers "done" without doing anything, and the
+//       copies read back as asked: what is left is the program's own work
+//       (the walk, the destinations, the folders, the pool).
 //       Prints one line:
 //         engine files= threads= walk_ms= copy_ms= total_ms= not_copied=
 //         no_attributes= peak_ws_bytes= bytes_per_file=
@@ -30,12 +30,15 @@ namespace {
 
 using namespace larkspur;
 
-// The platform's file system without its file copy.
+// The platform's file system without its file copy, whose copies read back
+// with the attributes they were asked for.
 class NoIoFileSystem : public win32::Win32FileSystem {
   public:
     ErrorCode Copy(const std::wstring&, const std::wstring&, const CopyRequest&) override {
         return kNoError;
     }
+    uint32_t Attributes(const std::wstring&) override { return attributes; }
+    uint32_t attributes = 0;
 };
 
 size_t WorkingSet(bool peak) {
@@ -68,6 +71,7 @@ int wmain(int argc, wchar_t** argv) {
                           machine.platform.ui, machine.platform.process};
     Platform& p = argc == 6 ? noIoPlatform : machine.platform;
     const CopyOptions options{AddBackslash(bench::Absolute(argv[2])), mask & kAttributeSet, true};
+    noIo.attributes = options.attributes;
     const size_t before = WorkingSet(false);
 
     const bench::Stopwatch total;

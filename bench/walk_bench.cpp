@@ -24,6 +24,7 @@
 #include "app/machine.h"
 #include "copy/copy.h"
 #include "copy/sources.h"
+#include "copy/walk.h"
 #include "paths/make_path.h"
 #include "paths/paths.h"
 #include "platform/win32/win32_platform.h"
@@ -46,7 +47,7 @@ double TimedWalk(Machine& m, Sources& state, const std::wstring& folder, bool yi
     m.ui.yieldEnabled = yields;
     state = Sources{};
     const Stopwatch watch;
-    CollectFiles(m.platform, folder, L"", state);
+    CollectFiles(m.platform, folder, {}, state);
     return watch.Ms();
 }
 
@@ -62,8 +63,8 @@ std::vector<std::wstring> Paths(const Sources& state) {
 // The two multi-strings as the copy builds them.
 double TimedListBuilding(const Sources& walked, const std::wstring& output) {
     const Stopwatch watch;
-    const std::wstring from = MultiString(Paths(walked));
-    const std::wstring to = MultiString(Destinations(walked.files, output));
+    const std::wstring from = win32::MultiString(Paths(walked));
+    const std::wstring to = win32::MultiString(Destinations(walked.files, output));
     const double ms = watch.Ms();
     // Keeps the lists from being optimised away, and checks them in passing.
     if (from.size() < FilesFound(walked) || to.size() < FilesFound(walked)) {
@@ -157,7 +158,7 @@ int RunMemory(const std::wstring& folder) {
     m.fs.ListFolder(AddBackslash(folder), [](std::wstring_view, uint32_t, uint64_t) {});
     Sources state;
     const Memory before = ProcessMemory();
-    CollectFiles(m.platform, folder, L"", state);
+    CollectFiles(m.platform, folder, {}, state);
     const Memory after = ProcessMemory();
     std::printf(
         "memory files=%zu ws_before=%llu peak_ws=%llu private_before=%llu "

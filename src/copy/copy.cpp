@@ -55,8 +55,8 @@ std::vector<std::wstring> KindsInTheWay(FileSystem& fs, const std::vector<std::w
     std::vector<std::wstring> clashes;
     std::set<std::wstring_view> folders;
     for (const std::wstring& destination : to) {
-        if (fs.Attributes(destination) != kInvalidAttributes &&
-            (fs.Attributes(destination) & kAttrDirectory)) {
+        const uint32_t standing = fs.Attributes(destination);
+        if (standing != kInvalidAttributes && (standing & kAttrDirectory)) {
             clashes.push_back(destination);
         }
         for (size_t end = destination.rfind(L'\\'); end > outputLength;
@@ -209,8 +209,12 @@ Verdict CopyFiles(Platform& p, const std::vector<SourceFile>& files,
     }
 
     const std::vector<FileInfo> before = ClearAttributesInTheWay(p.fs, to);
-    const CopyOutcome outcome = p.shell.CopyFiles(
-        method.owner, MultiString(files, &SourceFile::path), MultiString(to), method.shellFlags);
+    std::vector<std::wstring> from;
+    from.reserve(files.size());
+    for (const SourceFile& file : files) {
+        from.push_back(file.path);
+    }
+    const CopyOutcome outcome = p.shell.CopyFiles(method.owner, from, to, method.shellMode);
     // The shell's answer alone does not say what it did: every copy is
     // looked at, and what it copied before it stopped stays, without the
     // chosen attributes. Attributes are given only to whole copies, and only

@@ -13,38 +13,11 @@
 
 namespace larkspur {
 
-// Shell file-operation flags of the two kinds of run.
-enum : uint32_t {
-    kFofMultiDestFiles = 0x1,
-    kFofSilent = 0x4,
-    kFofNoConfirmation = 0x10,
-    kFofNoConfirmMkdir = 0x200,
-    kInteractiveCopyFlags = kFofMultiDestFiles | kFofNoConfirmMkdir,             // 0x201
-    kSilentCopyFlags = kInteractiveCopyFlags | kFofSilent | kFofNoConfirmation,  // 0x215
-};
-
 // Bits that keep the shell's copy from replacing a file.
 constexpr uint32_t kAttrInTheWay = kAttrReadOnly | kAttrHidden | kAttrSystem;
 
 // The longest path the shell's file operation takes: MAX_PATH less the NUL.
 constexpr size_t kShellPathLimit = 259;
-
-// The path of each item (the item itself, or its member path) followed by a
-// NUL, and one more NUL at the end.
-template <typename Item, typename Path = std::identity>
-std::wstring MultiString(const std::vector<Item>& items, Path path = {}) {
-    size_t length = 1;
-    for (const Item& item : items) {
-        length += std::invoke(path, item).size() + 1;
-    }
-    std::wstring list;
-    list.reserve(length);
-    for (const Item& item : items) {
-        list.append(std::invoke(path, item)).push_back(L'\0');
-    }
-    list.push_back(L'\0');
-    return list;
-}
 
 // Where each file lands: the output folder followed by the file's path
 // below the folder that holds the item it came from. A sent file lands as
@@ -82,12 +55,12 @@ class CopyProgress {
     virtual void Tick() = 0;
 };
 
-// How the files are copied: one request of the shell's file operation with
-// shellFlags, its dialogs owned by owner; or, with ownEngine, the program's
+// How the files are copied: one request of the shell's file operation in
+// shellMode, its dialogs owned by owner; or, with ownEngine, the program's
 // own engine (copy/engine.h), which progress can follow and stop.
 struct CopyMethod {
     bool ownEngine = false;
-    uint32_t shellFlags = 0;
+    ShellCopyMode shellMode = ShellCopyMode::kInteractive;
     WindowRef owner = 0;
     CopyProgress* progress = nullptr;
 };

@@ -15,26 +15,10 @@
 #include <set>
 #include <utility>
 
+#include "copy/walk.h"
 #include "paths/paths.h"
 
 namespace larkspur {
-
-std::wstring ArgumentString(const std::wstring& commandLine) {
-    size_t end;
-    if (!commandLine.empty() && commandLine.front() == L'"') {
-        const size_t close = commandLine.find(L'"', 1);
-        end = close == std::wstring::npos ? commandLine.size() : close + 1;
-    } else {
-        end = commandLine.find_first_of(L" \t");
-        if (end == std::wstring::npos) {
-            end = commandLine.size();
-        }
-    }
-    if (end < commandLine.size() && (commandLine[end] == L' ' || commandLine[end] == L'\t')) {
-        ++end;
-    }
-    return commandLine.substr(end);
-}
 
 std::vector<std::wstring> ArgumentPaths(const std::wstring& text) {
     std::vector<std::wstring> paths;
@@ -101,15 +85,6 @@ SourceFile SentFile(FileSystem& fs, const std::wstring& path) {
 }
 
 }  // namespace
-
-OutputFolder FindOutputFolder(FileSystem& fs, const std::wstring& outputFolder) {
-    const std::wstring folder = outputFolder.empty() ? outputFolder : LongFolder(fs, outputFolder);
-    if (folder.empty()) {
-        return {};
-    }
-    const std::wstring_view withoutSlash(folder.data(), folder.size() - 1);
-    return {fs.Identity(folder), std::wstring(withoutSlash.substr(NameStart(withoutSlash)))};
-}
 
 Sources CollectSources(Platform& p, const std::wstring& arguments,
                        const std::wstring& outputFolder) {

@@ -22,7 +22,7 @@
 #include <set>
 #include <vector>
 
-#include "copy/sources.h"
+#include "copy/walk.h"
 #include "paths/names.h"
 #include "paths/paths.h"
 
@@ -59,6 +59,15 @@ bool LiesIn(const std::vector<Entered>& entered, size_t folder, const FileId& id
 }
 
 }  // namespace
+
+OutputFolder FindOutputFolder(FileSystem& fs, const std::wstring& outputFolder) {
+    const std::wstring folder = outputFolder.empty() ? outputFolder : LongFolder(fs, outputFolder);
+    if (folder.empty()) {
+        return {};
+    }
+    const std::wstring_view withoutSlash(folder.data(), folder.size() - 1);
+    return {fs.Identity(folder), std::wstring(withoutSlash.substr(NameStart(withoutSlash)))};
+}
 
 void CollectFiles(Platform& p, const std::wstring& folder, const OutputFolder& output,
                   Sources& sources) {

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace larkspur {
 
@@ -67,6 +68,7 @@ struct FileInfo {
 struct FileId {
     uint64_t volume = 0;
     uint64_t file = 0;
+    uint64_t high = 0;  // file numbers can have 128 bits (ReFS)
 
     auto operator<=>(const FileId&) const = default;
 };
@@ -173,16 +175,19 @@ enum class StopReason : uint8_t {
     kSessionEnd,  // the user logs off, or Windows shuts down
 };
 
+// How the shell's file operation runs: with its progress and its question
+// before it replaces a file, or silently, replacing without a question.
+enum class ShellCopyMode : uint8_t { kInteractive, kSilent };
+
 class Shell {
   public:
     virtual ~Shell() = default;
-    // One request of the shell's file operation: from and to are
-    // multi-strings (each path followed by a NUL, one more NUL at the end),
-    // one destination per source; owner owns the shell's own dialogs.
-    virtual CopyOutcome CopyFiles(WindowRef owner, const std::wstring& from, const std::wstring& to,
-                                  uint32_t flags) = 0;
+    // One request of the shell's file operation: from[i] copied to to[i],
+    // folders made as needed; owner owns the shell's own dialogs.
+    virtual CopyOutcome CopyFiles(WindowRef owner, const std::vector<std::wstring>& from,
+                                  const std::vector<std::wstring>& to, ShellCopyMode mode) = 0;
     // The notification-area icon of a Silent Mode run, with tip as its text;
-    // its menu offers to stop the copy (Ui::Stopping). Called from the thread
+    // its menu offers to stop the copy (Stopping). Called from the thread
     // that owns the owner window.
     virtual void AddTrayIcon(WindowRef owner, const std::wstring& tip) = 0;
     virtual void SetTrayTip(const std::wstring& tip) = 0;  // lines split by \n

@@ -85,7 +85,7 @@ int InteractiveRun(Platform& p, ProgramWindows& windows, const Settings& setting
                               choice->attributes != 0};
     const Plan plan = PlanCopy(p, arguments, options, true);
     const Verdict verdict = plan.refusal.Succeeded()
-                                ? Copy(p, plan, options, {false, kInteractiveCopyFlags})
+                                ? Copy(p, plan, options, {false, ShellCopyMode::kInteractive})
                                 : plan.refusal;
     if (!verdict.Succeeded()) {
         return Report(p, verdict);
@@ -257,7 +257,7 @@ int SilentRun::operator()(const std::wstring& arguments) {
         bytes += file.size;
     }
     SilentProgress progress(p_, log_, files_, bytes);
-    const Verdict verdict = Copy(p_, plan, options, {!shell, kSilentCopyFlags, 0, &progress});
+    const Verdict verdict = Copy(p_, plan, options, {!shell, ShellCopyMode::kSilent, 0, &progress});
     copied_ = progress.Copied();
     bytes_ = progress.CopiedBytes();
     return End(verdict);
@@ -320,6 +320,23 @@ int SilentRun::End(Verdict verdict, const wchar_t* title) {
 }
 
 }  // namespace
+
+std::wstring ArgumentString(const std::wstring& commandLine) {
+    size_t end;
+    if (!commandLine.empty() && commandLine.front() == L'"') {
+        const size_t close = commandLine.find(L'"', 1);
+        end = close == std::wstring::npos ? commandLine.size() : close + 1;
+    } else {
+        end = commandLine.find_first_of(L" \t");
+        if (end == std::wstring::npos) {
+            end = commandLine.size();
+        }
+    }
+    if (end < commandLine.size() && (commandLine[end] == L' ' || commandLine[end] == L'\t')) {
+        ++end;
+    }
+    return commandLine.substr(end);
+}
 
 int Run(Platform& p, ProgramWindows& windows) {
     const std::wstring arguments = ArgumentString(p.process.CommandLine());

@@ -6,6 +6,11 @@
 
 namespace larkspur {
 
+// The argument string: the command line after the program's own path and the
+// one blank that separates them. The path ends at its closing double quote
+// when it starts with one, else at the first blank.
+std::wstring ArgumentString(const std::wstring& commandLine);
+
 // Runs the process's one course and answers its exit code. Started with an
 // empty argument string it shows the settings window; with arguments,
 // Silent/Use decides between an interactive run, a Silent Mode run and

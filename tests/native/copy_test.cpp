@@ -26,7 +26,7 @@ class CopyTest : public ::testing::Test {
         verdict = CheckBeforeCopy(m.fs, sources.files, to, options.outputFolder, !ownEngine);
         if (verdict.Succeeded()) {
             verdict = CopyFiles(m.platform, sources.files, to, options,
-                                {ownEngine, kSilentCopyFlags, Machine::kProgress});
+                                {ownEngine, ShellCopyMode::kSilent, Machine::kProgress});
         }
         return sources.missing.empty() ? verdict.exitCode : -1;
     }

@@ -233,30 +233,29 @@ ErrorCode MemFs::Copy(const std::wstring& from, const std::wstring& to,
     return Write(to, copy) ? kNoError : kErrorDiskFull;
 }
 
-CopyOutcome Machine::CopyFiles(WindowRef owner, const std::wstring& from, const std::wstring& to,
-                               uint32_t flags) {
-    log.push_back(L"shell copy " + Hex(flags) + L" for " + std::to_wstring(owner));
+CopyOutcome Machine::CopyFiles(WindowRef owner, const std::vector<std::wstring>& from,
+                               const std::vector<std::wstring>& to, ShellCopyMode mode) {
+    log.push_back(std::wstring(L"shell copy ") +
+                  (mode == ShellCopyMode::kSilent ? L"silent" : L"interactive") + L" for " +
+                  std::to_wstring(owner));
     CopyOutcome answer = outcome;
-    // Both lists hold NUL-terminated paths, one for one. Like the platform's
-    // copy it refuses a Read Only, Hidden or System destination, and it
-    // leaves what it wrote of a file that does not fit.
-    for (size_t f = 0, t = 0; answer.result == 0 && from[f]; f = from.find(L'\0', f) + 1) {
-        const std::wstring source = from.c_str() + f, target = to.c_str() + t;
-        t += target.size() + 1;
-        if (std::find(skip.begin(), skip.end(), target) != skip.end()) {
+    // Like the platform's copy it refuses a Read Only, Hidden or System
+    // destination, and it leaves what it wrote of a file that does not fit.
+    for (size_t i = 0; answer.result == 0 && i < from.size(); ++i) {
+        if (std::find(skip.begin(), skip.end(), to[i]) != skip.end()) {
             continue;
         }
-        fs.Add(target.substr(0, target.find_last_of(L'\\') + 1));
-        const MemFs::Node* node = fs.Find(source);
-        const uint32_t existing = fs.Attributes(target);
-        if (!node || fs.failCopy.count(source)) {
+        fs.Add(to[i].substr(0, to[i].find_last_of(L'\\') + 1));
+        const MemFs::Node* node = fs.Find(from[i]);
+        const uint32_t existing = fs.Attributes(to[i]);
+        if (!node || fs.failCopy.count(from[i])) {
             answer.result = kErrorSharingViolation;
         } else if (existing != kInvalidAttributes && (existing & kAttrInTheWay)) {
             answer.result = kErrorAccessDenied;
-        } else if (!fs.Write(target, *node, true)) {
+        } else if (!fs.Write(to[i], *node, true)) {
             answer.result = kErrorDiskFull;
-        } else if (fs.corrupting.count(source)) {
-            fs.Find(target)->content ^= 1;
+        } else if (fs.corrupting.count(from[i])) {
+            fs.Find(to[i])->content ^= 1;
         }
     }
     return answer;

@@ -105,8 +105,8 @@ struct Machine : Shell, ProfileStore, Ui, ProgramWindows, Process {
     void Set(const std::wstring& section, const std::wstring& settings);  // "key=value|..."
     int Run(const std::wstring& arguments);  // the run driver on it; its exit code
 
-    CopyOutcome CopyFiles(WindowRef owner, const std::wstring& from, const std::wstring& to,
-                          uint32_t flags) override;
+    CopyOutcome CopyFiles(WindowRef owner, const std::vector<std::wstring>& from,
+                          const std::vector<std::wstring>& to, ShellCopyMode mode) override;
     void SetTrayTip(const std::wstring& tip) override { log.push_back(L"tray tip " + tip); }
     StopReason Stopping() override { return ++stopCalls > stopAfter ? stop : StopReason::kNone; }
     void AddTrayIcon(WindowRef owner, const std::wstring& tip) override {

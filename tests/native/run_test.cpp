@@ -25,7 +25,7 @@ TEST(Run, EachCourseShowsItsWindowsAndEndsWithItsCode) {
         {L"1", L"", true, true, kExitSuccess, {L"settings window"}},
         {L"", L"", false, true, kExitCancelled, {L"settings window"}},
         {L"", L"C:\\Docs\\Proj C:\\Docs\\a.txt", true, true, kExitSuccess,
-            {kDialog, kForget, L"progress show", L"shell copy 0x201 for 8194", L"progress unload",
+            {kDialog, kForget, L"progress show", L"shell copy interactive for 8194", L"progress unload",
              kSucceeded}},
         {L"0", L"  ", true, true, kExitSuccess,  // blanks only: a run that sends nothing
             {kDialog, kForget, L"progress show", L"progress unload", kSucceeded}},
@@ -57,7 +57,7 @@ TEST(Run, SilentModeCopiesWithItsOwnSettingsUnderItsIcon) {
     const std::wstring tooLong =
         L"message The output folder in C:\\Tools\\Brisa.ini is longer "
         L"than 254 characters, so nothing was copied. | 0x30 | Error";
-    const Log shell = {kIcon, L"shell copy 0x215 for 8194", L"tray remove"};
+    const Log shell = {kIcon, L"shell copy silent for 8194", L"tray remove"};
     // clang-format off
     const struct { std::wstring settings; bool confirmed; int exitCode; const wchar_t* copy;
                    uint32_t expected; Log events; uint32_t shellResult = 0; } cases[] = {
@@ -68,7 +68,7 @@ TEST(Run, SilentModeCopiesWithItsOwnSettingsUnderItsIcon) {
             {L"dialog silent 1,0,0,0,0,0 D:\\Gone\\"}},
         {L"Location=D:\\New\\Deeper|Force=1|Engine=1|ReadOnly=2|Attributes=1", true, kExitSuccess,
             L"D:\\New\\Deeper\\a.txt", kAttrReadOnly, {kIcon, L"mkdir D:\\New",
-            L"mkdir D:\\New\\Deeper", L"shell copy 0x215 for 8194", L"tray remove"}},  // greyed R is not H
+            L"mkdir D:\\New\\Deeper", L"shell copy silent for 8194", L"tray remove"}},  // greyed R is not H
         {L"Location=D:\\Unmade|Force=2|Engine=1|ReadOnly=1.5|Hidden=0.5|Attributes=1", true,
             kExitSuccess, L"D:\\Unmade\\a.txt", kAttrReadOnly, shell},  // 1.5 reads as 2, 0.5 as 0
         {L"System=-1|Attributes=0.25", true, kExitSuccess, L"D:\\Chosen\\a.txt", kAttrSystem,
@@ -87,7 +87,7 @@ TEST(Run, SilentModeCopiesWithItsOwnSettingsUnderItsIcon) {
             {kIcon, L"tray remove", L"message Not to Create Folder | 0x30 | Error"}},
         {L"Force=1|Location=" + x300, true, kExitNoOutputFolder, nullptr, 0, {tooLong}},
         {L"Location=D:\\Out|Force=1|Engine=1", true, kExitAborted, nullptr, 0, {kIcon,
-            L"shell copy 0x215 for 8194", L"tray remove", L"progress unload", L"message Aborted!"
+            L"shell copy silent for 8194", L"tray remove", L"progress unload", L"message Aborted!"
             L"\r\n\r\nNot copied (1):\r\nThe copy is missing.\r\n  D:\\Out\\a.txt | 0x10030 | " LARKSPUR_PRODUCT_NAME}, 2},  // icon first
     };
     // clang-format on
@@ -198,7 +198,7 @@ TEST(Run, TheDialogStartsFromItsRememberedChoiceWhichTheRunSaves) {
         m.readOnly = c.readOnly;
         EXPECT_EQ(m.Run(L"C:\\Docs\\a.txt"), kExitSuccess);
         Log events = c.events;
-        events.insert(events.end(), {L"progress show", L"shell copy 0x201 for 8194",
+        events.insert(events.end(), {L"progress show", L"shell copy interactive for 8194",
                                      L"progress unload", kSucceeded});
         EXPECT_EQ(m.log, events) << c.stored;
     }

@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "copy/sources.h"
+#include "run/run.h"
 #include "copy/verdict.h"
 #include "fakes.h"
 #include "paths/make_path.h"

@@ -70,8 +70,8 @@ class Win32FileSystem : public FileSystem {
 
 class Win32Shell : public Shell {
   public:
-    CopyOutcome CopyFiles(WindowRef owner, const std::wstring& from, const std::wstring& to,
-                          uint32_t flags) override;
+    CopyOutcome CopyFiles(WindowRef owner, const std::vector<std::wstring>& from,
+                          const std::vector<std::wstring>& to, ShellCopyMode mode) override;
     void AddTrayIcon(WindowRef owner, const std::wstring& tip) override;
     void SetTrayTip(const std::wstring& tip) override;
     void RemoveTrayIcon() override;
@@ -121,6 +121,10 @@ class Win32Process : public Process {
 
 // The text of a system error code, without its closing line break.
 std::wstring SystemErrorText(DWORD error);
+
+// The paths, each followed by a NUL, and one more NUL at the end: a list as
+// the shell's file operation takes it.
+std::wstring MultiString(const std::vector<std::wstring>& paths);
 
 // The path of the running executable.
 std::wstring ModulePath(HMODULE module);

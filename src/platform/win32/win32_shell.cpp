@@ -38,14 +38,32 @@ NOTIFYICONDATAW IconData(HWND owner, UINT flags) {
 
 }  // namespace
 
-CopyOutcome Win32Shell::CopyFiles(WindowRef owner, const std::wstring& from, const std::wstring& to,
-                                  uint32_t flags) {
+std::wstring MultiString(const std::vector<std::wstring>& paths) {
+    size_t length = 1;
+    for (const std::wstring& path : paths) {
+        length += path.size() + 1;
+    }
+    std::wstring list;
+    list.reserve(length);
+    for (const std::wstring& path : paths) {
+        list.append(path).push_back(L'\0');
+    }
+    list.push_back(L'\0');
+    return list;
+}
+
+// One destination per source, folders made without a question; silently,
+// also without the progress and the question before a file is replaced.
+CopyOutcome Win32Shell::CopyFiles(WindowRef owner, const std::vector<std::wstring>& from,
+                                  const std::vector<std::wstring>& to, ShellCopyMode mode) {
+    const std::wstring sources = MultiString(from), destinations = MultiString(to);
     SHFILEOPSTRUCTW op{};
     op.hwnd = Hwnd(owner);
     op.wFunc = FO_COPY;
-    op.pFrom = from.c_str();
-    op.pTo = to.c_str();
-    op.fFlags = static_cast<FILEOP_FLAGS>(flags);
+    op.pFrom = sources.c_str();
+    op.pTo = destinations.c_str();
+    op.fFlags = FOF_MULTIDESTFILES | FOF_NOCONFIRMMKDIR |
+                (mode == ShellCopyMode::kSilent ? FOF_SILENT | FOF_NOCONFIRMATION : 0);
     CopyOutcome outcome;
     outcome.result = SHFileOperationW(&op);
     outcome.anyOperationsAborted = op.fAnyOperationsAborted != FALSE;
