@@ -69,6 +69,14 @@ int wmain(int argc, wchar_t** argv) {
         WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written,
                   nullptr);
     }
+    for (int i = 0; i < 16; ++i) {
+        const std::wstring small = folder + L"\\small" + std::to_wstring(i);
+        CreateDirectoryW(small.c_str(), nullptr);
+        for (const wchar_t* name : {L"\\a", L"\\b"}) {
+            win32::FileHandle(CreateFileW((small + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        }
+    }
     std::vector<win32::FileHandle> open;
     for (const std::wstring& file : files) {
         open.push_back(Open(file));
@@ -108,6 +116,25 @@ int wmain(int argc, wchar_t** argv) {
          }},
         {"identity of a folder", [&](size_t) { fs.Identity(folder); }},
         {"identity of a file", [&](size_t i) { fs.Identity(files[i]); }},
+        {"make a folder and remove it",
+         [&](size_t i) {
+             CreateDirectoryW((copies[i] + L"d").c_str(), nullptr);
+             RemoveDirectoryW((copies[i] + L"d").c_str());
+         }},
+        {"make a folder and remove it, extended form",
+         [&](size_t i) {
+             CreateDirectoryW(win32::ForApi(copies[i] + L"e").c_str(), nullptr);
+             RemoveDirectoryW(win32::ForApi(copies[i] + L"e").c_str());
+         }},
+        {"list a folder of 2 files",
+         [&](size_t i) {
+             WIN32_FIND_DATAW data;
+             win32::FindHandle find(FindFirstFileExW(
+                 win32::ForApi(folder + L"\\small" + std::to_wstring(i % 16) + L"\\*").c_str(),
+                 FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+             while (find.valid() && FindNextFileW(find.get(), &data)) {
+             }
+         }},
         {"delete a copy", [&](size_t i) { DeleteFileW(copies[i].c_str()); }},
         {"create, write 4 KiB, close",
          [&](size_t i) {

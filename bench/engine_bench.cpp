@@ -37,7 +37,10 @@ class NoIoFileSystem : public win32::Win32FileSystem {
     ErrorCode Copy(const std::wstring&, const std::wstring&, const CopyRequest&) override {
         return kNoError;
     }
-    uint32_t Attributes(const std::wstring&) override { return attributes; }
+    uint32_t Attributes(const std::wstring& path) override {
+        return path.rfind(output, 0) == 0 ? attributes : Win32FileSystem::Attributes(path);
+    }
+    std::wstring output;
     uint32_t attributes = 0;
 };
 
@@ -71,6 +74,7 @@ int wmain(int argc, wchar_t** argv) {
                           machine.platform.ui, machine.platform.process};
     Platform& p = argc == 6 ? noIoPlatform : machine.platform;
     const CopyOptions options{AddBackslash(bench::Absolute(argv[2])), mask & kAttributeSet, true};
+    noIo.output = options.outputFolder;
     noIo.attributes = options.attributes;
     const size_t before = WorkingSet(false);
 

@@ -22,7 +22,8 @@
 # own work (engine_bench --no-io: everything but the platform's file copy and
 # attribute calls); and the growth from 2,000 to 100,000 files (GROWTH).
 #
-# Environment: REPS; GROWTH (default "2000 20000 100000", "" to skip);
+# Environment: REPS; GROWTH (default "2000 20000 100000", "" to skip); ONLY
+# (tree, doc or big: that tree alone, without the engine_bench parts);
 # WINEPREFIX (default build/mingw/bench-prefix, made on first use).
 # Build first:
 #   cmake --build --preset mingw --target Brisa make_tree engine_bench
@@ -80,7 +81,7 @@ run() {
 install() { # folder engine [more settings]
     mkdir -p "$unix/$1"
     cp "$bin/Brisa.exe" "$unix/$1/"
-    printf '[Silent]\r\nUse=1\r\nLocation=%s\\out\\%s\r\nForce=1\r\nEngine=%s\r\nAttributes=1\r\nReadOnly=1\r\nHidden=1\r\nSystem=0\r\nArchive=0\r\n%s' \
+    printf '[Silent]\r\nUse=1\r\nLocation=%s\\out\\%s\r\nForce=1\r\nEngine=%s\r\nAttributes=1\r\nReadOnly=1\r\nHidden=1\r\nSystem=0\r\nArchive=0\r\n%b' \
         "$win" "$1" "$2" "${3:-}" >"$unix/$1/Brisa.ini"
 }
 install engine 0
@@ -187,10 +188,12 @@ if [ ! -e "$unix/src/big/big.bin" ]; then
 fi
 
 echo "== contenders, $reps rounds"
-compare "$n × 4 KiB" "tree-$n"
-compare "/usr/share/doc, $(find "$unix/src/doc" -type f | wc -l) files" doc
+only=${ONLY:-}
+[ -n "$only" ] && [ "$only" != tree ] || compare "$n × 4 KiB" "tree-$n"
+[ -n "$only" ] && [ "$only" != doc ] ||
+    compare "/usr/share/doc, $(find "$unix/src/doc" -type f | wc -l) files" doc
 # One file is quick and noisy: more rounds, each contender in each place twice.
-compare "one 512 MiB file" big/big.bin 8
+[ -n "$only" ] && [ "$only" != big ] || compare "one 512 MiB file" big/big.bin 8
 
 # engine_bench on the N-file tree; prints one line per run into the log.
 bench() { # source threads [--no-io]
@@ -200,6 +203,7 @@ bench() { # source threads [--no-io]
 }
 field() { grep -o "$1=[0-9.]*" <<<"$line" | cut -d= -f2; }
 
+if [ -z "$only" ]; then
 echo "== threads, own work"
 declare -A threads_ms
 for ((r = 0; r < reps; r++)); do
@@ -228,6 +232,7 @@ if [ -n "$growth" ]; then
         echo "  ${growth_rows[-1]}"
     done
 fi
+fi
 rm -rf "$unix/out"
 
 echo
@@ -241,6 +246,7 @@ echo "| tree | first run | re-run over its copies | re-run/first | Verify=1 | ve
 echo "|---|---|---|---|---|---|---|---|"
 printf '%s\n' "${engine_rows[@]}"
 echo
+[ -n "$only" ] && exit $failed
 echo "The engine alone on $n files (engine_bench, ms, median of $reps):"
 echo "| 1 thread | 2 threads | 4 threads | 8 threads | own work (2 threads, --no-io) | own share |"
 echo "|---|---|---|---|---|---|"

@@ -36,36 +36,60 @@ bool DiskFull(ErrorCode error) {
     return error == kErrorDiskFull || error == kErrorHandleDiskFull;
 }
 
-// The folders that hold the copies, made once each, parents first, before
-// any file; and what already stands at each destination (its attributes, or
-// kInvalidAttributes), from one listing of each of those folders that was
-// there before the run. Two spellings of one folder are one folder.
-std::vector<uint32_t> PrepareDestinations(FileSystem& fs, const std::vector<std::wstring>& to,
-                                          const std::wstring& outputFolder) {
-    MakeSureDirectoryPathExists(fs, outputFolder);
-    // Folded folder (with its backslash), then folded name.
-    std::unordered_map<std::wstring, std::unordered_map<std::wstring, uint32_t>> entries;
-    auto list = [&](const std::wstring& folder) {
-        auto& names = entries[Folded(folder)];
-        fs.ListFolder(folder, [&](std::wstring_view name, uint32_t attributes, uint64_t) {
+// The folders that hold the copies, made once each, parents first, and what
+// already stands at each destination (its attributes, or kInvalidAttributes),
+// from one listing of each of those folders that was there before the run;
+// two spellings of one folder are one folder. It runs on a thread of its own
+// while the copy has begun: destination i is ready (its folder made, what
+// stands there known) once Ready() is past i, and the files of one folder
+// come together, so the copy waits on it at most for the next folder.
+class DestinationFolders {
+  public:
+    DestinationFolders(FileSystem& fs, const std::vector<std::wstring>& to,
+                       const std::wstring& outputFolder)
+        : fs_(fs), to_(to), output_(outputFolder), existing_(to.size(), kInvalidAttributes) {}
+
+    void Prepare() {
+        MakeSureDirectoryPathExists(fs_, output_);
+        List(output_);
+        std::wstring_view last;
+        for (size_t i = 0; i < to_.size(); ++i) {
+            const size_t nameStart = NameStart(to_[i]);
+            const std::wstring_view folder(to_[i].data(), nameStart);
+            if (folder != last && folder.size() > output_.size()) {
+                Make(folder);
+            }
+            last = folder;
+            const auto listed = entries_.find(Folded(folder));
+            if (listed != entries_.end()) {
+                const auto name = listed->second.find(Folded(to_[i].substr(nameStart)));
+                existing_[i] = name == listed->second.end() ? kInvalidAttributes : name->second;
+            }
+            ready_.store(i + 1);
+            ready_.notify_all();
+        }
+    }
+    // What stands at destination i, once its folder is there.
+    uint32_t Existing(size_t i) {
+        for (size_t now; (now = ready_.load()) <= i;) {
+            ready_.wait(now);
+        }
+        return existing_[i];
+    }
+
+  private:
+    void List(const std::wstring& folder) {
+        auto& names = entries_[Folded(folder)];
+        fs_.ListFolder(folder, [&](std::wstring_view name, uint32_t attributes, uint64_t) {
             names.emplace(Folded(name), attributes);
         });
-    };
-    list(outputFolder);
-    const size_t outputLength = outputFolder.size();
-    std::unordered_set<std::wstring> made;
-    std::wstring_view last;
-    for (const std::wstring& destination : to) {
-        const std::wstring_view folder(destination.data(), NameStart(destination));
-        if (folder == last || folder.size() <= outputLength) {
-            continue;  // the files of one folder come together
-        }
-        last = folder;
-        // The missing part of the chain, made from the top down.
+    }
+    // The missing part of the chain, made from the top down.
+    void Make(std::wstring_view folder) {
         std::vector<size_t> ends;
-        for (size_t end = folder.size() - 1; end > outputLength;
+        for (size_t end = folder.size() - 1; end > output_.size();
              end = folder.rfind(L'\\', end - 1)) {
-            if (made.count(Folded(folder.substr(0, end)))) {
+            if (made_.count(Folded(folder.substr(0, end)))) {
                 break;
             }
             ends.push_back(end);
@@ -74,24 +98,22 @@ std::vector<uint32_t> PrepareDestinations(FileSystem& fs, const std::vector<std:
             std::wstring path(folder.substr(0, *end));
             // A folder that was there already may hold earlier copies; one
             // that cannot be made fails its copies in their turn.
-            if (!fs.CreateFolder(path)) {
-                list(path + L'\\');
+            if (!fs_.CreateFolder(path)) {
+                List(path + L'\\');
             }
-            made.insert(Folded(path));
+            made_.insert(Folded(path));
         }
     }
-    std::vector<uint32_t> existing(to.size(), kInvalidAttributes);
-    for (size_t i = 0; i < to.size(); ++i) {
-        const size_t nameStart = NameStart(to[i]);
-        const auto folder = entries.find(Folded(std::wstring_view(to[i]).substr(0, nameStart)));
-        if (folder != entries.end()) {
-            const auto name =
-                folder->second.find(Folded(std::wstring_view(to[i]).substr(nameStart)));
-            existing[i] = name == folder->second.end() ? kInvalidAttributes : name->second;
-        }
-    }
-    return existing;
-}
+
+    FileSystem& fs_;
+    const std::vector<std::wstring>& to_;
+    const std::wstring& output_;
+    std::vector<uint32_t> existing_;
+    std::atomic<size_t> ready_{0};
+    // Folded folder (with its backslash), then folded name.
+    std::unordered_map<std::wstring, std::unordered_map<std::wstring, uint32_t>> entries_;
+    std::unordered_set<std::wstring> made_;
+};
 
 Outcome CopyOne(FileSystem& fs, const std::wstring& from, const std::wstring& to, uint32_t existing,
                 CopyRequest request, AttributeCheck& check) {
@@ -133,7 +155,8 @@ unsigned EngineThreads() {
 Verdict CopyWithEngine(Platform& p, const std::vector<SourceFile>& files,
                        const std::vector<std::wstring>& to, const CopyOptions& options,
                        unsigned threads, CopyProgress* progress) {
-    const std::vector<uint32_t> existing = PrepareDestinations(p.fs, to, options.outputFolder);
+    DestinationFolders destinations(p.fs, to, options.outputFolder);
+    std::thread folders([&] { destinations.Prepare(); });
     CopyRequest request;
     if (options.setAttributes) {
         request.attributes = options.attributes & kAttributeSet;
@@ -155,14 +178,15 @@ Verdict CopyWithEngine(Platform& p, const std::vector<SourceFile>& files,
                 outcomes[i].notCopied =
                     stopped.load() ? ErrorCode{kErrorNotStarted} : kErrorDiskFull;
             } else {
-                outcomes[i] = CopyOne(p.fs, files[i].path, to[i], existing[i], request, check);
+                outcomes[i] =
+                    CopyOne(p.fs, files[i].path, to[i], destinations.Existing(i), request, check);
                 if (DiskFull(outcomes[i].notCopied)) {
                     full.store(true);
                 }
             }
             if (progress) {
-                progress->Done({to[i], existing[i] != kInvalidAttributes, outcomes[i].notCopied,
-                                outcomes[i].noAttributes, files[i].size});
+                progress->Done({to[i], destinations.Existing(i) != kInvalidAttributes,
+                                outcomes[i].notCopied, outcomes[i].noAttributes, files[i].size});
             }
             if (yields) {
                 p.ui.YieldToWindowSystem();
@@ -180,6 +204,7 @@ Verdict CopyWithEngine(Platform& p, const std::vector<SourceFile>& files,
     for (std::thread& thread : pool) {
         thread.join();
     }
+    folders.join();
     p.shell.NotifyFolderChanged(options.outputFolder);
 
     std::vector<Miss> notCopied, noAttributes;

@@ -258,6 +258,9 @@ int SilentRun::operator()(const std::wstring& arguments) {
     }
     SilentProgress progress(p_, log_, files_, bytes);
     const Verdict verdict = Copy(p_, plan, options, {!shell, ShellCopyMode::kSilent, 0, &progress});
+    for (const Miss& link : plan.sources.skipped) {
+        log_.Write(L"not-copied", {link.path, ReasonText(p_.fs, link.reason)});
+    }
     copied_ = progress.Copied();
     bytes_ = progress.CopiedBytes();
     return End(verdict);

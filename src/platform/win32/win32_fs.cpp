@@ -30,21 +30,6 @@ std::wstring FullPathName(const std::wstring& path) {
     }
 }
 
-// The drive or share a path lies on, as its root: C:\ or \\server\share\.
-std::wstring VolumeRoot(const std::wstring& path) {
-    std::wstring plain = path;
-    if (plain.rfind(L"\\\\?\\UNC\\", 0) == 0) {
-        plain = L"\\\\" + plain.substr(8);
-    } else if (plain.rfind(L"\\\\?\\", 0) == 0) {
-        plain = plain.substr(4);
-    }
-    if (plain.rfind(L"\\\\", 0) != 0) {
-        return plain.substr(0, 3);
-    }
-    const size_t share = plain.find(L'\\', 2);
-    const size_t end = share == std::wstring::npos ? share : plain.find(L'\\', share + 1);
-    return plain.substr(0, end) + L'\\';
-}
 
 // The platform spells "none of the attributes" as FILE_ATTRIBUTE_NORMAL.
 DWORD Plain(uint32_t attributes) {
@@ -320,6 +305,21 @@ std::wstring ForApi(const std::wstring& path) {
         return L"\\\\?\\UNC\\" + full.substr(2);
     }
     return full;
+}
+
+std::wstring VolumeRoot(const std::wstring& path) {
+    std::wstring plain = path;
+    if (plain.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+        plain = L"\\\\" + plain.substr(8);
+    } else if (plain.rfind(L"\\\\?\\", 0) == 0) {
+        plain = plain.substr(4);
+    }
+    if (plain.rfind(L"\\\\", 0) != 0) {
+        return plain.substr(0, 3);
+    }
+    const size_t share = plain.find(L'\\', 2);
+    const size_t end = share == std::wstring::npos ? share : plain.find(L'\\', share + 1);
+    return plain.substr(0, end) + L'\\';
 }
 
 uint32_t Win32FileSystem::Attributes(const std::wstring& path) {

@@ -22,6 +22,10 @@ namespace larkspur::win32 {
 // platform's rules.
 std::wstring ForApi(const std::wstring& path);
 
+// The drive or share a path lies on, as its root: C:\ or \\server\share\,
+// also from a path in the extended form.
+std::wstring VolumeRoot(const std::wstring& path);
+
 // Whether a path is absolute ("X:\..." or "\\server\share\...") and in its
 // plain form already, so that resolving it would change nothing but the
 // names the platform's rules would strip.
