@@ -131,7 +131,8 @@ int wmain(int argc, wchar_t** argv) {
              WIN32_FIND_DATAW data;
              win32::FindHandle find(FindFirstFileExW(
                  win32::ForApi(folder + L"\\small" + std::to_wstring(i % 16) + L"\\*").c_str(),
-                 FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+                 FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                 FIND_FIRST_EX_LARGE_FETCH));
              while (find.valid() && FindNextFileW(find.get(), &data)) {
              }
          }},
