@@ -30,7 +30,6 @@ std::wstring FullPathName(const std::wstring& path) {
     }
 }
 
-
 // The platform spells "none of the attributes" as FILE_ATTRIBUTE_NORMAL.
 DWORD Plain(uint32_t attributes) {
     return attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
