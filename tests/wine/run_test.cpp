@@ -280,8 +280,10 @@ TEST(Platform, BothWaysOfCopyingReplaceTheirOwnCopies) {
     // cannot be listed is not an empty one.
     EXPECT_EQ(win32::ForApi(L"\\\\server\\share\\x."), L"\\\\?\\UNC\\server\\share\\x.");
     EXPECT_EQ(win32::ForApi(L"C:\\a\\..\\b/c"), L"\\\\?\\C:\\b\\c") << "typed: normalised";
-    EXPECT_EQ(win32::VolumeRoot(L"\\\\?\\UNC\\server\\share\\x") + win32::VolumeRoot(L"\\\\?\\D:\\x"),
-              L"\\\\server\\share\\D:\\") << "the volume asked whether it holds streams";
+    EXPECT_EQ(
+        win32::VolumeRoot(L"\\\\?\\UNC\\server\\share\\x") + win32::VolumeRoot(L"\\\\?\\D:\\x"),
+        L"\\\\server\\share\\D:\\")
+        << "the volume asked whether it holds streams";
     EXPECT_EQ(win32::Win32FileSystem().ListFolder(L"C:\\no such folder\\",
                                                   [](std::wstring_view, uint32_t, uint64_t) {}),
               ERROR_PATH_NOT_FOUND);
