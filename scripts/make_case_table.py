@@ -1,21 +1,30 @@
 #!/usr/bin/env python3
 """Prints the table of src/paths/names.cpp: the upper case of every UTF-16
 code unit that has one, as ranges. It is the simple (one character to one
-character) upper-case mapping of the Unicode data Python ships, without the
+character) upper-case mapping of the C library's C.UTF-8 locale, without the
 mappings of non-ASCII letters onto ASCII ones (dotless i, long s): Windows'
-ordinal compare, which file names follow, has none of those.
+ordinal compare, which file names follow, has none of those. The native
+tests compare the table with the same locale.
 
     scripts/make_case_table.py > /tmp/table.txt
 """
-import unicodedata
+import ctypes
+import ctypes.util
+
+libc = ctypes.CDLL(ctypes.util.find_library("c"))
+libc.setlocale.restype = ctypes.c_char_p
+if not libc.setlocale(6, b"C.UTF-8"):  # LC_ALL
+    raise SystemExit("no C.UTF-8 locale")
+libc.towupper.restype = ctypes.c_uint32
+libc.towupper.argtypes = [ctypes.c_uint32]
 
 deltas = {}
 for cp in range(0x10000):
     if 0xD800 <= cp < 0xE000:
         continue
-    upper = chr(cp).upper()
-    if len(upper) == 1 and upper != chr(cp) and not (ord(upper) < 0x80 <= cp):
-        deltas[cp] = ord(upper) - cp
+    upper = libc.towupper(cp)
+    if upper != cp and upper < 0x10000 and not (upper < 0x80 <= cp):
+        deltas[cp] = upper - cp
 
 points = sorted(deltas)
 rows = []
@@ -33,7 +42,7 @@ while i < len(points):
     rows.append((first, points[runs[stride]], stride, delta))
     i = runs[stride] + 1
 
-print(f"// Unicode {unicodedata.unidata_version}: {len(deltas)} code units in {len(rows)} ranges.")
+print(f"// {len(deltas)} code units in {len(rows)} ranges.")
 cells = [f"{{0x{a:04X}, 0x{b:04X}, {s}, {d}}}," for a, b, s, d in rows]
 for k in range(0, len(cells), 3):
     print("    " + " ".join(cells[k:k + 3]))

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
+#include <cwctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -100,6 +102,14 @@ TEST(Paths, NamesComparedAsTheFileSystemComparesThem) {
         EXPECT_EQ(SameName(c.a, c.b), c.same) << c.a << " " << c.b;
         EXPECT_EQ(!NameLess(c.a, c.b) && !NameLess(c.b, c.a), c.same) << c.a << " " << c.b;
     }
+    // Every UTF-16 unit against the C library's simple upper case, which the
+    // table is made from, but for a letter beyond ASCII becoming an ASCII one.
+    ASSERT_TRUE(std::setlocale(LC_ALL, "C.UTF-8")) << "every Debian has C.UTF-8";
+    for (wchar_t c = 0x80; c < 0x10000; ++c) {
+        const wchar_t upper = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+        EXPECT_EQ(UpperCase(c), upper < 0x80 || upper > 0xFFFF ? c : upper) << static_cast<int>(c);
+    }
+    std::setlocale(LC_ALL, "C");
     // clang-format off
     const struct { const wchar_t* path; bool keeps; } names[] = {
         {L"C:\\a\\b.txt", true}, {L"C:\\a.\\b", false}, {L"C:\\a\\b ", false},
