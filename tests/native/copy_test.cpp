@@ -78,9 +78,10 @@ TEST_F(CopyTest, EachFileLandsOnceBelowTheFolderThatHoldsItsItem) {
         sources = CollectSources(m.platform, c.arguments, options.outputFolder = c.output);
         EXPECT_EQ(Landed(), c.landed) << c.arguments << " " << c.output;
     }
-    m.fs.nameQueries = 0;
+    m.fs.nameQueries = m.fs.identityQueries = 0;
     sources = CollectSources(m.platform, L"C:\\Docs\\Proj", options.outputFolder = L"D:\\Out\\");
     EXPECT_EQ(m.fs.nameQueries, 3) << "Docs, Proj and Out; the walk asks no name per file";
+    EXPECT_EQ(m.fs.identityQueries, 2) << "Out and Proj: no folder's identity without a link";
     EXPECT_GT(m.yields, 8) << "the window system gets a turn per entry";
     sources = CollectSources(m.platform, L"C:\\T", L"C:\\T\\Out\\");
     EXPECT_EQ(sources.missing, std::vector<std::wstring>{L"C:\\T\\Locked"});

@@ -75,6 +75,7 @@ void MemFs::AddLink(const std::wstring& path, const std::wstring& target) {
 
 std::optional<FileId> MemFs::Identity(const std::wstring& path) {
     std::lock_guard lock(mutex_);
+    ++identityQueries;
     const Node* node = Find(path);
     if (!node || unreadable.count(path) || failCopy.count(path)) {
         return std::nullopt;
