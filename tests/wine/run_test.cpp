@@ -279,7 +279,10 @@ TEST(Platform, BothWaysOfCopyingReplaceTheirOwnCopies) {
     // Paths in the extended form, shares too, a name as it is; a folder that
     // cannot be listed is not an empty one.
     EXPECT_EQ(win32::ForApi(L"\\\\server\\share\\x."), L"\\\\?\\UNC\\server\\share\\x.");
-    EXPECT_EQ(win32::ForApi(L"C:\\a\\..\\b/c"), L"\\\\?\\C:\\b\\c") << "typed: normalised";
+    EXPECT_EQ(win32::ForApi(L"C:\\a\\..\\b/c") + win32::ForApi(L"C:\\.\\d"),
+              L"\\\\?\\C:\\b\\c\\\\?\\C:\\d")
+        << "typed: normalised";
+    EXPECT_EQ(win32::ForApi(L"e"), L"\\\\?\\" + win32::Win32FileSystem().FullPath(L".") + L"\\e");
     EXPECT_EQ(
         win32::VolumeRoot(L"\\\\?\\UNC\\server\\share\\x") + win32::VolumeRoot(L"\\\\?\\D:\\x"),
         L"\\\\server\\share\\D:\\")
