@@ -20,17 +20,33 @@ exe=$2
 home=$3
 scripts=$(cd "$(dirname "$0")/../../scripts" && pwd)
 
-links=$home/links
-rm -rf "$links"
-mkdir -p "$links/Proj/d"
-ln -s .. "$links/Proj/d/loop"
-LARKSPUR_LINKS="Z:$(printf '%s' "$(cd "$links" && pwd)" | tr / '\\')"
-export LARKSPUR_LINKS
+# A tree with a folder link, in the user's folder.
+make_links() {
+    links=$home/links
+    rm -rf "$links"
+    mkdir -p "$links/Proj/d"
+    ln -s .. "$links/Proj/d/loop"
+    LARKSPUR_LINKS="Z:$(printf '%s' "$(cd "$links" && pwd)" | tr / '\\')"
+    export LARKSPUR_LINKS
+}
 if [ "$(id -u)" -ne 0 ]; then
+    make_links
     exec "$wine" "$exe"
 fi
-chown -R nobody "$links"
 
+# The user must reach the test, the program and the prefix script: where the
+# build lies below a folder only root may enter, they run from a folder of
+# the user's in /tmp.
+if ! runuser -u nobody -- test -r "$exe" || ! runuser -u nobody -- test -x "$scripts/wine-prefix.sh"; then
+    home=/tmp/larkspur-ordinary-$(printf '%s' "$home" | cksum | cut -d' ' -f1)
+    mkdir -p "$home/bin"
+    cp "$exe" "$(dirname "$exe")/Brisa.exe" "$scripts/wine-prefix.sh" "$home/bin/"
+    exe=$home/bin/$(basename "$exe")
+    scripts=$home/bin
+fi
+mkdir -p "$home"
+make_links
+chown -R nobody "$home"
 prefix=$home/prefix
 small=$home/small
 mkdir -p "$small"
