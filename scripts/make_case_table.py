@@ -4,7 +4,7 @@ code unit that has one, as ranges. It is the simple (one character to one
 character) upper-case mapping of the C library's C.UTF-8 locale, without the
 mappings of non-ASCII letters onto ASCII ones (dotless i, long s): Windows'
 ordinal compare, which file names follow, has none of those. The native
-tests compare the table with the same locale.
+tests compare the table with the same locale of the same glibc version.
 
     scripts/make_case_table.py > /tmp/table.txt
 """
@@ -17,6 +17,7 @@ if not libc.setlocale(6, b"C.UTF-8"):  # LC_ALL
     raise SystemExit("no C.UTF-8 locale")
 libc.towupper.restype = ctypes.c_uint32
 libc.towupper.argtypes = [ctypes.c_uint32]
+libc.gnu_get_libc_version.restype = ctypes.c_char_p
 
 deltas = {}
 for cp in range(0x10000):
@@ -42,7 +43,8 @@ while i < len(points):
     rows.append((first, points[runs[stride]], stride, delta))
     i = runs[stride] + 1
 
-print(f"// {len(deltas)} code units in {len(rows)} ranges.")
+version = libc.gnu_get_libc_version().decode()
+print(f"// {len(deltas)} code units in {len(rows)} ranges, from glibc {version}.")
 cells = [f"{{0x{a:04X}, 0x{b:04X}, {s}, {d}}}," for a, b, s, d in rows]
 for k in range(0, len(cells), 3):
     print("    " + " ".join(cells[k:k + 3]))

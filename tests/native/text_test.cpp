@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <gnu/libc-version.h>
+
 #include <clocale>
 #include <cwctype>
 #include <filesystem>
@@ -102,14 +104,6 @@ TEST(Paths, NamesComparedAsTheFileSystemComparesThem) {
         EXPECT_EQ(SameName(c.a, c.b), c.same) << c.a << " " << c.b;
         EXPECT_EQ(!NameLess(c.a, c.b) && !NameLess(c.b, c.a), c.same) << c.a << " " << c.b;
     }
-    // Every UTF-16 unit against the C library's simple upper case, which the
-    // table is made from, but for a letter beyond ASCII becoming an ASCII one.
-    ASSERT_TRUE(std::setlocale(LC_ALL, "C.UTF-8")) << "every Debian has C.UTF-8";
-    for (wchar_t c = 0x80; c < 0x10000; ++c) {
-        const wchar_t upper = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
-        EXPECT_EQ(UpperCase(c), upper < 0x80 || upper > 0xFFFF ? c : upper) << static_cast<int>(c);
-    }
-    std::setlocale(LC_ALL, "C");
     // clang-format off
     const struct { const wchar_t* path; bool keeps; } names[] = {
         {L"C:\\a\\b.txt", true}, {L"C:\\a.\\b", false}, {L"C:\\a\\b ", false},
@@ -122,6 +116,20 @@ TEST(Paths, NamesComparedAsTheFileSystemComparesThem) {
     for (const auto& c : names) {
         EXPECT_EQ(KeepsItsNames(c.path), c.keeps) << c.path;
     }
+}
+
+TEST(Paths, CaseTableIsTheCLibrarys) {
+    // Every UTF-16 unit against the C library's simple upper case, which the
+    // table is made from, but for a letter beyond ASCII becoming an ASCII one.
+    // The table is made from glibc 2.36; another version knows another Unicode.
+    if (std::string(gnu_get_libc_version()) != "2.36")
+        GTEST_SKIP() << "table made from glibc 2.36";
+    ASSERT_TRUE(std::setlocale(LC_ALL, "C.UTF-8")) << "every Debian has C.UTF-8";
+    for (wchar_t c = 0x80; c < 0x10000; ++c) {
+        const wchar_t upper = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+        EXPECT_EQ(UpperCase(c), upper < 0x80 || upper > 0xFFFF ? c : upper) << static_cast<int>(c);
+    }
+    std::setlocale(LC_ALL, "C");
 }
 
 TEST(Settings, TheNumberRule) {
