@@ -89,8 +89,7 @@ TEST(Paths, LongFormsNearestFoldersAndFolderCreation) {
     }
 }
 
-// Names as the file system compares them, and those only the extended form
-// of a path keeps.
+// Names as the file system compares them; those only the extended form keeps.
 TEST(Paths, NamesComparedAsTheFileSystemComparesThem) {
     // clang-format off
     const struct { const wchar_t *a, *b; bool same; } pairs[] = {
@@ -119,11 +118,10 @@ TEST(Paths, NamesComparedAsTheFileSystemComparesThem) {
 }
 
 TEST(Paths, CaseTableIsTheCLibrarys) {
-    // Every UTF-16 unit against the C library's simple upper case, which the
-    // table is made from, but for a letter beyond ASCII becoming an ASCII one.
-    // The table is made from glibc 2.36; another version knows another Unicode.
+    // Every UTF-16 unit against the simple upper case of glibc 2.36 (another
+    // knows another Unicode), but for no letter beyond ASCII becoming ASCII.
     if (std::string(gnu_get_libc_version()) != "2.36")
-        GTEST_SKIP() << "table made from glibc 2.36";
+        GTEST_SKIP() << "table from glibc 2.36";
     ASSERT_TRUE(std::setlocale(LC_ALL, "C.UTF-8")) << "every Debian has C.UTF-8";
     for (wchar_t c = 0x80; c < 0x10000; ++c) {
         const wchar_t upper = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));

@@ -141,10 +141,9 @@ TEST_F(RunTest, StoppingASilentRunStartsNoMoreFiles) {
     EXPECT_NE(said.find(L"):\r\nThe copy was stopped before this file."), std::wstring::npos);
 }
 
-// A full drive: a re-run whose copy does not fit beside the earlier one
-// leaves it whole and nothing half-written; the shell's copy (Engine=1)
-// leaves half a copy, which is named. Wine fact: a full tmpfs is
-// ERROR_DISK_FULL.
+// A full drive: a re-run's copy that does not fit leaves the earlier one
+// whole; the shell's half copy (Engine=1) is named. Wine fact: a full tmpfs
+// is ERROR_DISK_FULL.
 TEST_F(RunTest, AFullDriveCostsNoEarlierCopy) {
     wchar_t drive[8] = {};
     if (!GetEnvironmentVariableW(L"LARKSPUR_SMALL_DRIVE", drive, 8) || !*drive) {
@@ -249,7 +248,7 @@ TEST(Platform, ImportsKnownDllsOnlyAndReadsItsResources) {
 }
 
 // The engine on both ways of the platform's copy (the stream-keeping one
-// forced), twice, the second time verified over its own R+H+S copies.
+// forced), twice, the second verified over its own R+H+S copies.
 TEST(Platform, BothWaysOfCopyingReplaceTheirOwnCopies) {
     const std::wstring dir = ScratchDir();
     for (const bool streams : {false, true}) {
