@@ -35,6 +35,14 @@ DWORD Plain(uint32_t attributes) {
     return attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
 
+// A source, opened to be read through once; others may go on writing,
+// renaming or deleting it, which the look after the copy notices.
+HANDLE OpenSource(const std::wstring& path) {
+    return CreateFileW(path.c_str(), GENERIC_READ,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+}
+
 // A look at an open source: what is compared at the end of its copy, and
 // what the copy takes from it. Two queries of their own, not
 // GetFileInformationByHandle, which Wine answers with the file's name too, a
@@ -163,9 +171,7 @@ bool TakePlace(HANDLE copy, const std::wstring& to) {
 // verification, then its last-write time and attributes in one call on the
 // open handle and, when it replaces a file, the rename onto it.
 ErrorCode WriteCopy(const std::wstring& from, const std::wstring& to, const CopyRequest& request) {
-    const FileHandle source(CreateFileW(
-        from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    const FileHandle source(OpenSource(from));
     Look before, after;
     if (!source.valid() || !before.Take(source.get())) {
         return GetLastError();
@@ -222,9 +228,7 @@ ErrorCode WriteCopy(const std::wstring& from, const std::wstring& to, const Copy
 // verified, so that what is read back comes from the disk.
 ErrorCode CopyKeepingStreams(const std::wstring& from, const std::wstring& to,
                              const CopyRequest& request) {
-    const FileHandle source(CreateFileW(
-        from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    const FileHandle source(OpenSource(from));
     Look before, after;
     if (!source.valid() || !before.Take(source.get())) {
         return GetLastError();
@@ -360,9 +364,7 @@ std::wstring Win32FileSystem::ErrorText(ErrorCode error) {
 }
 
 ErrorCode Win32FileSystem::Compare(const std::wstring& source, const std::wstring& copy) {
-    const FileHandle file(CreateFileW(ForApi(source).c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    const FileHandle file(OpenSource(ForApi(source)));
     return file.valid() ? CompareWithSource(file.get(), ForApi(copy)) : GetLastError();
 }
 
