@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 #include <unordered_map>
 #include <unordered_set>
@@ -41,8 +43,10 @@ bool DiskFull(ErrorCode error) {
 // from one listing of each of those folders that was there before the run;
 // two spellings of one folder are one folder. It runs on a thread of its own
 // while the copy has begun: destination i is ready (its folder made, what
-// stands there known) once Ready() is past i, and the files of one folder
-// come together, so the copy waits on it at most for the next folder.
+// stands there known) once ready_ is past i, and the files of one folder
+// come together, so the copy waits on it at most for the next folder. The
+// wait is a condition variable under a lock, not std::atomic's wait, which
+// in the MinGW GCC 12 library can miss its wake-up and hang the run.
 class DestinationFolders {
   public:
     DestinationFolders(FileSystem& fs, const std::vector<std::wstring>& to,
@@ -65,14 +69,18 @@ class DestinationFolders {
                 const auto name = listed->second.find(Folded(to_[i].substr(nameStart)));
                 existing_[i] = name == listed->second.end() ? kInvalidAttributes : name->second;
             }
-            ready_.store(i + 1);
-            ready_.notify_all();
+            {
+                const std::lock_guard lock(readyLock_);
+                ready_.store(i + 1);
+            }
+            readyChanged_.notify_all();
         }
     }
     // What stands at destination i, once its folder is there.
     uint32_t Existing(size_t i) {
-        for (size_t now; (now = ready_.load()) <= i;) {
-            ready_.wait(now);
+        if (ready_.load() <= i) {
+            std::unique_lock lock(readyLock_);
+            readyChanged_.wait(lock, [&] { return ready_.load() > i; });
         }
         return existing_[i];
     }
@@ -109,7 +117,9 @@ class DestinationFolders {
     const std::vector<std::wstring>& to_;
     const std::wstring& output_;
     std::vector<uint32_t> existing_;
-    std::atomic<size_t> ready_{0};
+    std::atomic<size_t> ready_{0};  // changed under readyLock_
+    std::mutex readyLock_;
+    std::condition_variable readyChanged_;
     // Folded folder (with its backslash), then folded name.
     std::unordered_map<std::wstring, std::unordered_map<std::wstring, uint32_t>> entries_;
     std::unordered_set<std::wstring> made_;
