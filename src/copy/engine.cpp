@@ -184,19 +184,20 @@ Verdict CopyWithEngine(Platform& p, const std::vector<SourceFile>& files,
             if (!stopped.load() && progress && !progress->Continue()) {
                 stopped.store(true);
             }
-            if (stopped.load() || full.load()) {
+            const bool starts = !stopped.load() && !full.load();
+            const uint32_t existing = destinations.Existing(i);
+            if (!starts) {
                 outcomes[i].notCopied =
                     stopped.load() ? ErrorCode{kErrorNotStarted} : kErrorDiskFull;
             } else {
-                outcomes[i] =
-                    CopyOne(p.fs, files[i].path, to[i], destinations.Existing(i), request, check);
+                outcomes[i] = CopyOne(p.fs, files[i].path, to[i], existing, request, check);
                 if (DiskFull(outcomes[i].notCopied)) {
                     full.store(true);
                 }
             }
             if (progress) {
-                progress->Done({to[i], destinations.Existing(i) != kInvalidAttributes,
-                                outcomes[i].notCopied, outcomes[i].noAttributes, files[i].size});
+                progress->Done({to[i], existing != kInvalidAttributes, outcomes[i].notCopied,
+                                outcomes[i].noAttributes, files[i].size});
             }
             if (yields) {
                 p.ui.YieldToWindowSystem();

@@ -2,9 +2,9 @@
 // argument string, and the README against the program's own tables.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <gnu/libc-version.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cwctype>
 #include <filesystem>
