@@ -64,11 +64,7 @@ class DestinationFolders {
                 Make(folder);
             }
             last = folder;
-            const auto listed = entries_.find(Folded(folder));
-            if (listed != entries_.end()) {
-                const auto name = listed->second.find(Folded(to_[i].substr(nameStart)));
-                existing_[i] = name == listed->second.end() ? kInvalidAttributes : name->second;
-            }
+            existing_[i] = Listed(to_[i], nameStart);
             {
                 const std::lock_guard lock(readyLock_);
                 ready_.store(i + 1);
@@ -86,6 +82,16 @@ class DestinationFolders {
     }
 
   private:
+    // What the listing of its folder found at path, kInvalidAttributes when
+    // nothing or when the folder was not listed (it was made by the run).
+    uint32_t Listed(std::wstring_view path, size_t nameStart) const {
+        const auto folder = entries_.find(Folded(path.substr(0, nameStart)));
+        if (folder == entries_.end()) {
+            return kInvalidAttributes;
+        }
+        const auto name = folder->second.find(Folded(path.substr(nameStart)));
+        return name == folder->second.end() ? kInvalidAttributes : name->second;
+    }
     void List(const std::wstring& folder) {
         auto& names = entries_[Folded(folder)];
         fs_.ListFolder(folder, [&](std::wstring_view name, uint32_t attributes, uint64_t) {
@@ -105,8 +111,11 @@ class DestinationFolders {
         for (auto end = ends.rbegin(); end != ends.rend(); ++end) {
             std::wstring path(folder.substr(0, *end));
             // A folder that was there already may hold earlier copies; one
-            // that cannot be made fails its copies in their turn.
-            if (!fs_.CreateFolder(path)) {
+            // that cannot be made fails its copies in their turn. One its
+            // parent's listing shows is not made again.
+            const uint32_t standing = Listed(path, NameStart(path));
+            if ((standing != kInvalidAttributes && (standing & kAttrDirectory)) ||
+                !fs_.CreateFolder(path)) {
                 List(path + L'\\');
             }
             made_.insert(Folded(path));

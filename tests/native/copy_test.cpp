@@ -229,6 +229,12 @@ TEST_F(CopyTest, TheEngineCopiesWhatItCanAndNamesTheRest) {
                    L"mkdir D:\\Out\\New\\Proj\\Other", L"notify D:\\Out\\New\\"}));
     EXPECT_EQ(m.fs.infoQueries, 2 + 4) << "the output folder's two parts, then a read-back a copy";
     EXPECT_EQ(m.fs.Attributes(L"D:\\Out\\New\\Proj\\Sub\\Deeper\\c.txt"), kRhs);
+    // Again: the listings show the folders there, none is made twice.
+    m.log.clear();
+    CopyFiles(m.platform, sources.files, Destinations(sources.files, options.outputFolder), options,
+              {true});
+    EXPECT_EQ(m.log, Log{L"notify D:\\Out\\New\\"});
+    EXPECT_EQ(m.fs.foldersNotMade, 0);
 
     // Once the drive is full no file is started, also none that would fit.
     m.fs.Add(L"C:\\Docs\\Big\\big.bin").size = 8;

@@ -153,6 +153,7 @@ bool MemFs::CreateFolder(const std::wstring& path) {
         path.find_first_of(L"<>\"|?*/", slash) != std::wstring::npos ||
         !Find(path.substr(0, slash == 2 ? 3 : slash)) ||
         !(Find(path.substr(0, slash == 2 ? 3 : slash))->attributes & kAttrDirectory)) {
+        ++foldersNotMade;
         return false;
     }
     log_.push_back(L"mkdir " + path);

@@ -49,7 +49,7 @@ class MemFs : public FileSystem {
     std::map<wchar_t, uint64_t> freeSpace;      // drives that can fill up
     bool archiveSticks = false;                 // files always have Archive, as under Wine
     std::set<wchar_t> unready;
-    int nameQueries = 0, infoQueries = 0, identityQueries = 0;
+    int nameQueries = 0, infoQueries = 0, identityQueries = 0, foldersNotMade = 0;
     std::map<std::wstring, std::string> appended;  // what Append wrote, by path
 
     // Writes a file as the platform would, within the free space: false when
