@@ -22,7 +22,8 @@
 # own work (engine_bench --no-io: everything but the platform's file copy and
 # attribute calls); and the growth from 2,000 to 100,000 files (GROWTH).
 #
-# Environment: REPS; GROWTH (default "2000 20000 100000", "" to skip); ONLY
+# Environment: REPS; SETTLE (seconds of quiet after a tree's output is
+# deleted, default 61); GROWTH (default "2000 20000 100000", "" to skip); ONLY
 # (tree, doc or big: that tree alone, without the engine_bench parts);
 # WINEPREFIX (default build/mingw/bench-prefix, made on first use).
 # Build first:
@@ -90,11 +91,33 @@ install rerun 0
 install verify 0 'Verify=1\r\n'
 install logged 0 'Log=run.log\r\n'
 
+# Earlier output is moved aside, not deleted, until a tree's rounds are
+# over. On an ext4 without a journal (this machine's disk) the kernel will
+# not reuse an inode freed in the last 60 s (300 s while its table block is
+# unwritten), and every new file and folder skips over each of them: a run
+# that follows the deletion of the last run's 20,000 copies spent most of its
+# time there (perf: 33 % of cp -r in the allocator's recently_deleted), and
+# under Wine every create is the one wineserver's, so it fell on each
+# contender in turn. Deleted once per tree, then synced and left to settle.
+aside=0
+put_aside() {
+    if [ -e "$unix/out" ]; then
+        mkdir -p "$unix/aside"
+        mv "$unix/out" "$unix/aside/$((aside += 1))"
+    fi
+}
+settle() {
+    rm -rf "$unix/out" "$unix/aside"
+    sync
+    sleep "${SETTLE:-61}"
+}
+
 # One contender on one item (a path below src, with /); its copies land in
-# out/<contender>/<name of the item>.
+# out/<contender>/<name of the item>. One file (a single inode) is deleted
+# at once: it is many gigabytes over the rounds.
 contend() { # contender item
     local item=${2//\//\\} name=${2##*/}
-    rm -rf "$unix/out"
+    if [ -d "$unix/src/$2" ]; then put_aside; else rm -rf "$unix/out"; fi
     mkdir -p "$unix/out/xcopy" "$unix/out/cp"
     rm -f "$unix/logged/run.log"
     case $1 in
@@ -129,6 +152,7 @@ compare() { # label item
     local times_rerun=() times_verify=() times_logged=()
     local order=(engine shell xcopy cp rerun verify logged) r c rounds=${3:-$reps}
     local n_order=${#order[@]}
+    settle
     # One untimed run first: the first Wine run after a pause is slow,
     # whichever contender it is.
     echo "# warm-up" >>"$log"
@@ -197,13 +221,14 @@ only=${ONLY:-}
 
 # engine_bench on the N-file tree; prints one line per run into the log.
 bench() { # source threads [--no-io]
-    rm -rf "$unix/out"
+    put_aside
     run wine "$bin/engine_bench.exe" "$win\\src\\$1" "$win\\out\\bench" "$mask" "$2" ${3:-}
     line=$(grep '^engine ' "$log" | tail -1)
 }
 field() { grep -o "$1=[0-9.]*" <<<"$line" | cut -d= -f2; }
 
 if [ -z "$only" ]; then
+settle
 echo "== threads, own work"
 declare -A threads_ms
 for ((r = 0; r < reps; r++)); do
@@ -233,7 +258,7 @@ if [ -n "$growth" ]; then
     done
 fi
 fi
-rm -rf "$unix/out"
+rm -rf "$unix/out" "$unix/aside"
 
 echo
 echo "Seconds, wall clock under Wine, median of $reps (of 8 for the one file); every copy verified."
