@@ -87,8 +87,9 @@ TEST_F(CopyTest, EachFileLandsOnceBelowTheFolderThatHoldsItsItem) {
     EXPECT_EQ(sources.missing, std::vector<std::wstring>{L"C:\\T\\Locked"});
     EXPECT_EQ(sources.skipped, (std::vector<Miss>{{L"C:\\T\\Sub\\Loop", kErrorLinkLoop}}));
     m.fs.failCopy.insert(L"C:\\T\\a.txt");  // a sent file another program holds
-    sources = CollectSources(m.platform, L"C:\\T\\x C:\\T\\a.txt", L"D:\\Out\\");
+    sources = CollectSources(m.platform, L"C:\\T\\a.txt C:\\DOCUME~1\\LONGNA~1.TXT", L"D:\\Out\\");
     EXPECT_EQ(sources.missing, std::vector<std::wstring>{L"C:\\T\\a.txt"});
+    EXPECT_EQ(sources.files[0].path, L"C:\\Documents and Settings\\Long name.txt");  // as listed
 }
 
 // What stops a run with nothing copied; the message names the paths.

@@ -39,6 +39,7 @@ TEST(Paths, LongFormsNearestFoldersAndFolderCreation) {
     m.fs.Add(L"C:\\Data\\.hidden", kAttrHidden);
     m.fs.Add(L"C:\\Other\\Su\\");
     m.fs.Add(L"E:\\Data\\");
+    m.fs.Add(L"A:\\Disk\\");
     m.fs.unready.insert(L'E');
     // clang-format off
     const struct { const wchar_t *path, *longPath; } longPaths[] = {
@@ -56,13 +57,13 @@ TEST(Paths, LongFormsNearestFoldersAndFolderCreation) {
     for (const auto& c : longPaths) {
         EXPECT_EQ(LongPath(m.fs, c.path), c.longPath) << c.path;
     }
+    EXPECT_EQ(LongFolder(m.fs, L"a:\\DISK"), L"A:\\Disk\\");  // as the walk spells a drive
     // clang-format off
     const struct { const wchar_t *path, *nearest, *pathAfter; } nearest[] = {
         {L"C:\\Data\\Sub\\Deep", L"C:\\Data", L"C:\\Data"},
         {L"C:\\Other\\Sub", L"C:\\Other", L"C:\\Other"},  // whole names: not the sibling Su
         {L"C:\\Gone\\", L"C:\\", L"C:\\"},
-        {L"Q:\\Data", L"", L"Q:\\Data"},  {L"E:\\Data", L"", L"E:\\Data"},  // none; not ready
-        {L"C", L"", L""},
+        {L"Q:\\Data", L"", L"Q:\\Data"},  {L"E:\\Data", L"", L"E:\\Data"},  {L"C", L"", L""},  // none; not ready
     };
     // clang-format on
     for (const auto& c : nearest) {
