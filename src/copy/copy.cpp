@@ -55,8 +55,7 @@ std::vector<std::wstring> KindsInTheWay(FileSystem& fs, const std::vector<std::w
     std::vector<std::wstring> clashes;
     std::set<std::wstring_view> folders;
     for (const std::wstring& destination : to) {
-        const uint32_t standing = fs.Attributes(destination);
-        if (standing != kInvalidAttributes && (standing & kAttrDirectory)) {
+        if (IsFolder(fs.Attributes(destination))) {
             clashes.push_back(destination);
         }
         for (size_t end = destination.rfind(L'\\'); end > outputLength;

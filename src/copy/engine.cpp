@@ -57,14 +57,19 @@ class DestinationFolders {
         MakeSureDirectoryPathExists(fs_, output_);
         List(output_);
         std::wstring_view last;
+        const Listing* listing = nullptr;  // of the folder of the files at hand
         for (size_t i = 0; i < to_.size(); ++i) {
-            const size_t nameStart = NameStart(to_[i]);
-            const std::wstring_view folder(to_[i].data(), nameStart);
-            if (folder != last && folder.size() > output_.size()) {
-                Make(folder);
+            const std::wstring_view destination = to_[i];
+            const size_t nameStart = NameStart(destination);
+            const std::wstring_view folder = destination.substr(0, nameStart);
+            if (folder != last) {
+                if (folder.size() > output_.size()) {
+                    Make(folder);
+                }
+                listing = ListingOf(folder);
+                last = folder;
             }
-            last = folder;
-            existing_[i] = Listed(to_[i], nameStart);
+            existing_[i] = Standing(listing, destination.substr(nameStart));
             {
                 const std::lock_guard lock(readyLock_);
                 ready_.store(i + 1);
@@ -82,15 +87,21 @@ class DestinationFolders {
     }
 
   private:
-    // What the listing of its folder found at path, kInvalidAttributes when
-    // nothing or when the folder was not listed (it was made by the run).
-    uint32_t Listed(std::wstring_view path, size_t nameStart) const {
-        const auto folder = entries_.find(Folded(path.substr(0, nameStart)));
-        if (folder == entries_.end()) {
+    using Listing = std::unordered_map<std::wstring, uint32_t>;  // folded name: attributes
+
+    // The listing of a folder (with its backslash) that was there before the
+    // run; nullptr for one the run made, which holds nothing of before.
+    const Listing* ListingOf(std::wstring_view folder) const {
+        const auto listed = entries_.find(Folded(folder));
+        return listed == entries_.end() ? nullptr : &listed->second;
+    }
+    // What a listing shows under name; kInvalidAttributes for nothing.
+    static uint32_t Standing(const Listing* listing, std::wstring_view name) {
+        if (!listing) {
             return kInvalidAttributes;
         }
-        const auto name = folder->second.find(Folded(path.substr(nameStart)));
-        return name == folder->second.end() ? kInvalidAttributes : name->second;
+        const auto found = listing->find(Folded(name));
+        return found == listing->end() ? kInvalidAttributes : found->second;
     }
     void List(const std::wstring& folder) {
         auto& names = entries_[Folded(folder)];
@@ -113,8 +124,9 @@ class DestinationFolders {
             // A folder that was there already may hold earlier copies; one
             // that cannot be made fails its copies in their turn. One its
             // parent's listing shows is not made again.
-            const uint32_t standing = Listed(path, NameStart(path));
-            if ((standing != kInvalidAttributes && (standing & kAttrDirectory)) ||
+            const size_t nameStart = NameStart(path);
+            const std::wstring_view parent(path.data(), nameStart);
+            if (IsFolder(Standing(ListingOf(parent), std::wstring_view(path).substr(nameStart))) ||
                 !fs_.CreateFolder(path)) {
                 List(path + L'\\');
             }
@@ -129,8 +141,7 @@ class DestinationFolders {
     std::atomic<size_t> ready_{0};  // changed under readyLock_
     std::mutex readyLock_;
     std::condition_variable readyChanged_;
-    // Folded folder (with its backslash), then folded name.
-    std::unordered_map<std::wstring, std::unordered_map<std::wstring, uint32_t>> entries_;
+    std::unordered_map<std::wstring, Listing> entries_;  // by folded folder, with its backslash
     std::unordered_set<std::wstring> made_;
 };
 
@@ -142,7 +153,7 @@ Outcome CopyOne(FileSystem& fs, const std::wstring& from, const std::wstring& to
     // its folder was listed.
     for (int attempt = 0; error == kErrorFileExists && attempt < 2; ++attempt) {
         existing = attempt == 0 ? existing : fs.Attributes(to);
-        if (existing != kInvalidAttributes && (existing & kAttrDirectory)) {
+        if (IsFolder(existing)) {
             return {kErrorFolderInTheWay};
         }
         request.replace = existing != kInvalidAttributes;

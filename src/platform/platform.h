@@ -32,6 +32,11 @@ enum : uint32_t {
 // platform's own spelling of "none" stays behind the interface.
 constexpr uint32_t kAttributeSet = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;
 
+// Whether attributes read from a path say a folder stands there.
+constexpr bool IsFolder(uint32_t attributes) {
+    return attributes != kInvalidAttributes && (attributes & kAttrDirectory);
+}
+
 // A system error code, as the platform numbers them; kNoError is success.
 using ErrorCode = uint32_t;
 constexpr ErrorCode kNoError = 0;
@@ -126,10 +131,7 @@ class FileSystem {
     // Appends bytes to the file at path, which is created when missing.
     virtual ErrorCode Append(const std::wstring& path, std::string_view bytes) = 0;
 
-    bool FolderExists(const std::wstring& path) {
-        const uint32_t attributes = Attributes(path);
-        return attributes != kInvalidAttributes && (attributes & kAttrDirectory);
-    }
+    bool FolderExists(const std::wstring& path) { return IsFolder(Attributes(path)); }
     // Whether the drive of letter exists and holds a medium.
     virtual bool DriveReady(wchar_t letter) = 0;
 
